@@ -1,0 +1,55 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "letter_index.h"
+#include "match_index.h"
+#include "word_list.h"
+
+namespace wordloom::engine {
+
+// The loaded dictionary: sorted words, the initial-letter index and the matcher's index.
+// Read-only once loaded; shared by the window's result rows, which refer to word positions.
+class Dictionary {
+public:
+    const WordList& words() const { return m_words; }
+    const LetterIndex& letterIndex() const { return m_letterIndex; }
+    const MatchIndex& matchIndex() const { return m_matchIndex; }
+
+private:
+    friend class DictionaryLoader;
+    WordList m_words;
+    LetterIndex m_letterIndex;
+    MatchIndex m_matchIndex;
+};
+
+// Loads words.dic in the phases that start-up reports separately: open, read the items, close,
+// sort, index. A phase that fails throws a std::runtime_error whose message a user can act on;
+// the words read before the failure stay, and the later phases still work on them.
+class DictionaryLoader {
+public:
+    explicit DictionaryLoader(std::string path);
+    ~DictionaryLoader();
+
+    void open();
+    bool atEnd() const;
+    void readItems();
+    void close();
+    void sort();
+    void buildIndex();
+
+    // The dictionary as built so far (complete after buildIndex).
+    std::shared_ptr<const Dictionary> dictionary() const { return m_dictionary; }
+
+private:
+    struct Source;
+    std::string m_path;
+    std::unique_ptr<Source> m_source;
+    std::shared_ptr<Dictionary> m_dictionary;
+};
+
+// All phases in order; throws on the first failure. For the batch tool and tests.
+std::shared_ptr<const Dictionary> loadDictionary(const std::string& path);
+
+}  // namespace wordloom::engine

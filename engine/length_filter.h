@@ -1,0 +1,36 @@
+#pragma once
+
+#include <cstdint>
+
+namespace wordloom::engine {
+
+// Which word lengths a run lists. The matcher asks only for words that pass, at the moment it
+// finds them, so an implementation may read live state (the window's check boxes).
+class LengthFilter {
+public:
+    virtual ~LengthFilter() = default;
+    virtual bool wants(int length) const = 0;
+};
+
+// A fixed choice of lengths, as the batch tool takes it from its options.
+class LengthMask final : public LengthFilter {
+public:
+    constexpr LengthMask() = default;
+    constexpr explicit LengthMask(std::uint32_t bits) : m_bits(bits) {}
+    static constexpr LengthMask range(int from, int to) {
+        std::uint32_t bits = 0;
+        for (int length = from; length <= to; ++length) {
+            bits |= 1u << length;
+        }
+        return LengthMask(bits);
+    }
+    bool wants(int length) const override {
+        return length >= 0 && length < 32 && ((m_bits >> length) & 1u) != 0;
+    }
+    std::uint32_t bits() const { return m_bits; }
+
+private:
+    std::uint32_t m_bits = 0;
+};
+
+}  // namespace wordloom::engine

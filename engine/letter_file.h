@@ -1,0 +1,31 @@
+#pragma once
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace wordloom::engine {
+
+// Splits letter-file text into letter sets. A line ends at CR, at CR LF, or at the end of the
+// text; a lone LF splits a line into pieces; every piece loses its U+0020 blanks at both ends and
+// becomes one entry, empty ones included. An LF that ends the whole text ends the last line and
+// adds no empty entry. Text arrives in chunks of any size; entries are handed out as they end.
+class LetterLineSplitter {
+public:
+    using Sink = std::function<void(std::u16string&& entry)>;
+
+    explicit LetterLineSplitter(Sink sink);
+    void feed(std::u16string_view chunk);
+    void finish();
+
+private:
+    Sink m_sink;
+    // Implementation state (pending line, pending CR/LF) is declared by the implementation.
+};
+
+// Reads a UTF-8 letter file in chunks and hands each entry to `onEntry`. Throws
+// std::runtime_error naming the file when it cannot be opened or read; entries handed out
+// before a failure stay with the caller.
+void readLetterFile(const std::string& path, const LetterLineSplitter::Sink& onEntry);
+
+}  // namespace wordloom::engine
