@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -19,8 +20,16 @@ public:
     void finish();
 
 private:
+    void endPiece();
+
     Sink m_sink;
-    // Implementation state (pending line, pending CR/LF) is declared by the implementation.
+    // The piece so far from its first to its last non-blank; the blanks seen after that are only
+    // counted, so a long run of blanks costs no memory unless text follows it.
+    std::u16string m_piece;
+    std::size_t m_pendingBlanks = 0;
+    bool m_lineOpen = false;  // text (or an LF) has come since the last line end
+    bool m_afterCr = false;   // the last unit was a CR, so an LF now belongs to it
+    bool m_afterLf = false;   // the last unit was an LF that split a line
 };
 
 // Reads a UTF-8 letter file in chunks and hands each entry to `onEntry`. Throws

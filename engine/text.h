@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -18,5 +19,23 @@ std::u16string toLowerCase(std::u16string_view text);
 
 // The text after the last "\" or "/", or the whole text when it has neither.
 std::u16string FileNamePart(std::u16string_view text);
+
+// Decodes UTF-8 that arrives in chunks of any size, with the same result as decodeUtf8 over the
+// whole text: a sequence split between chunks is joined, and each maximal malformed part of a
+// sequence becomes one U+FFFD.
+class Utf8Decoder {
+public:
+    // Appends the text of `bytes` to `out`; an incomplete sequence at the end waits for more.
+    void feed(std::string_view bytes, std::u16string& out);
+    // Ends the text: an incomplete sequence still waiting becomes U+FFFD.
+    void finish(std::u16string& out);
+
+private:
+    std::uint32_t m_codePoint = 0;
+    int m_pending = 0;  // continuation bytes still expected
+    unsigned char m_low = 0x80;
+    unsigned char m_high = 0xBF;
+    bool m_atStart = true;  // a byte-order mark here is dropped
+};
 
 }  // namespace wordloom::engine
