@@ -1,0 +1,37 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "cli/options.h"
+#include "engine/length_filter.h"
+#include "engine/word_list.h"
+
+namespace wordloom::cli {
+
+// Turns the words found for one letter set into UTF-8 output lines of the chosen format.
+// Safe to use from several threads at once: it holds only settings.
+class OutputFormatter {
+public:
+    OutputFormatter(OutputFormat format, engine::LengthMask lengths);
+
+    // What comes before the first row: the header line of the aligned table, nothing otherwise.
+    void appendHeader(std::string& out) const;
+
+    void appendRows(std::string& out, std::u16string_view letterSet, const engine::WordList& words,
+                    const std::vector<std::uint32_t>& found) const;
+
+private:
+    void appendCell(std::string& out, std::u16string_view cell) const;
+
+    OutputFormat m_format;
+    std::size_t m_columnWidth;  // of the aligned table, in UTF-16 code units
+};
+
+// Appends `text` as UTF-8; ASCII is copied directly, the rest goes through the engine's encoder.
+void appendUtf8(std::string& out, std::u16string_view text);
+
+}  // namespace wordloom::cli
