@@ -33,7 +33,7 @@ struct Form1Controls {
     platform::Shell& shell;
     platform::SpreadsheetService& spreadsheets;
     platform::EventPump& events;
-    std::u16string applicationFolder;      // the folder holding the program, no trailing "/"
+    std::u16string applicationFolder;         // the folder holding the program, no trailing "/"
     std::function<int()> drawHomePageNumber;  // a random whole number from 1 to 100
 };
 
@@ -48,15 +48,15 @@ public:
     void Form_Load();
     void Form_Unload();
 
-    void PushButton1_Click();  // Add Letters
-    void PushButton2_Click();  // Start Unscrambling
-    void PushButton3_Click();  // Clear List
-    void PushButton4_Click();  // Load Letters From Text File
-    void PushButton5_Click();  // Save Results As Text File
-    void PushButton6_Click();  // Load Sample/Example Data
-    void PushButton7_Click();  // Clear Results
-    void PushButton8_Click();  // Copy Results To Clipboard
-    void PushButton13_Click(); // Save Results As Excel File
+    void PushButton1_Click();   // Add Letters
+    void PushButton2_Click();   // Start Unscrambling
+    void PushButton3_Click();   // Clear List
+    void PushButton4_Click();   // Load Letters From Text File
+    void PushButton5_Click();   // Save Results As Text File
+    void PushButton6_Click();   // Load Sample/Example Data
+    void PushButton7_Click();   // Clear Results
+    void PushButton8_Click();   // Copy Results To Clipboard
+    void PushButton13_Click();  // Save Results As Excel File
 
     void ListView1_DblClick();
     void ListView1_KeyDown(int keyCode, bool shift, bool ctrl, bool alt);

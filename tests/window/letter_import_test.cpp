@@ -1,0 +1,160 @@
+#include "window/letter_import.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <stdexcept>
+
+#include "form1_harness.h"
+
+namespace wordloom::window {
+namespace {
+
+using testing::Form1Harness;
+using Texts = std::vector<std::u16string>;
+
+TEST(CollapseBackslashes, HalvesPairsInOneScanFromTheLeft) {
+    EXPECT_EQ(CollapseBackslashes(u"C:\\\\a.txt"), u"C:\\a.txt");
+    EXPECT_EQ(CollapseBackslashes(u"C:\\a\\\\\\b"), u"C:\\a\\\\b");  // three become two
+    EXPECT_EQ(CollapseBackslashes(u"C:\\a\\\\\\\\b"), u"C:\\a\\\\b");
+    EXPECT_EQ(CollapseBackslashes(u"C:\\a.txt"), u"C:\\a.txt");
+    EXPECT_EQ(CollapseBackslashes(u""), u"");
+    EXPECT_EQ(CollapseBackslashes(u"/tmp//a"), u"/tmp//a");
+}
+
+TEST(CollapseBackslashes, KeepsExactlyTwoLeadingBackslashesOfANetworkPath) {
+    EXPECT_EQ(CollapseBackslashes(u"\\\\server\\share\\\\a.txt"), u"\\\\server\\share\\a.txt");
+    EXPECT_EQ(CollapseBackslashes(u"\\\\\\\\\\server\\a"), u"\\\\server\\a");
+    EXPECT_EQ(CollapseBackslashes(u"\\server"), u"\\\\server");
+    EXPECT_EQ(CollapseBackslashes(u"\\\\\\"), u"\\\\");
+}
+
+TEST(CollapseSlashes, TurnsEveryRunIntoOne) {
+    EXPECT_EQ(collapseSlashes(u"//a.txt"), u"/a.txt");
+    EXPECT_EQ(collapseSlashes(u"/tmp///x//y.txt"), u"/tmp/x/y.txt");
+    EXPECT_EQ(collapseSlashes(u"a.txt"), u"a.txt");
+}
+
+TEST(DialogPieces, GivesOnePathOrTheFolderFollowedByNames) {
+    EXPECT_TRUE(dialogPieces({}).empty());
+    EXPECT_EQ(dialogPieces({u"/d/a.txt"}), Texts{u"/d/a.txt"});
+    EXPECT_EQ(dialogPieces({u"/d/b.txt", u"/d/a.txt"}), (Texts{u"/d", u"b.txt", u"a.txt"}));
+    EXPECT_EQ(dialogPieces({u"/a.txt", u"/b.txt"}), (Texts{u"/", u"a.txt", u"b.txt"}));
+    EXPECT_EQ(dialogPieces({u"/d/e/x", u"/d/f/y"}), (Texts{u"/d", u"e/x", u"f/y"}));
+    EXPECT_EQ(dialogPieces({u"/d/x", u"/dd/y"}), (Texts{u"/", u"d/x", u"dd/y"}));
+}
+
+TEST(DialogPieces, JoinsARootFolderWithOneSlash) {
+    const Texts pieces = dialogPieces({u"/a.txt", u"/b.txt"});
+    EXPECT_EQ(collapseSlashes(CollapseBackslashes(pieces[0] + u'/' + pieces[1])), u"/a.txt");
+}
+
+TEST(LoadLettersFromFile, AsksForFilesWithItsTitleAndFilterAndAddsNothingWhenCancelled) {
+    Form1Harness h;
+    h.loadFresh();
+    h.form->PushButton4_Click();
+    ASSERT_EQ(h.dialog.openRequests.size(), 1u);
+    EXPECT_EQ(h.dialog.openRequests[0].title, u"Add File(s) - Hold Ctrl to select multiple files");
+    ASSERT_EQ(h.dialog.openRequests[0].filters.size(), 1u);
+    EXPECT_EQ(h.dialog.openRequests[0].filters[0].caption, u"All Files (*.*)");
+    EXPECT_EQ(h.dialog.openRequests[0].filters[0].pattern, u"*");
+    EXPECT_EQ(h.letterSets.count(), 0);
+    EXPECT_TRUE(h.messages.shownMessages.empty());
+}
+
+TEST(LoadLettersFromFile, AddsOneEntryPerLineWhateverTheLineEnds) {
+    Form1Harness h;
+    h.loadFresh();
+    const auto file =
+        h.folder.write("sets.txt", "abc\r\ndef\rghi\njkl\r\n\r\n  mn o  \r\n \r\n\tp\r\n");
+    h.dialog.nextOpenReply.push_back({file});
+    h.form->PushButton4_Click();
+    EXPECT_EQ(h.letterSets.texts(),
+              (Texts{u"abc", u"def", u"ghi", u"jkl", u"", u"mn o", u"", u"\tp"}));
+    EXPECT_TRUE(h.messages.shownMessages.empty());
+
+    h.dialog.nextOpenReply.push_back({h.folder.write("empty.txt", "")});
+    h.form->PushButton4_Click();
+    EXPECT_EQ(h.letterSets.count(), 8);
+}
+
+TEST(LoadLettersFromFile, ImportsSeveralFilesOfOneFolderInTheDialogsOrder) {
+    Form1Harness h;
+    h.loadFresh();
+    const auto first = h.folder.write("letters/b.txt", "bb1\r\nbb2\r\n");
+    const auto second = h.folder.write("letters/a.txt", "aa1\r\n");
+    h.dialog.nextOpenReply.push_back({first, second});
+    h.form->PushButton4_Click();
+    EXPECT_EQ(h.letterSets.texts(), (Texts{u"bb1", u"bb2", u"aa1"}));
+    h.dialog.nextOpenReply.push_back({second});
+    h.form->PushButton4_Click();  // the same file again appends again
+    EXPECT_EQ(h.letterSets.count(), 4);
+}
+
+TEST(LoadLettersFromFile, SaysFileNotFoundOnceForAMissingFileAndImportsTheOthers) {
+    Form1Harness h;
+    h.loadFresh();
+    const auto one = h.folder.write("one.txt", "abc\r\n");
+    const auto two = h.folder.write("two.txt", "def\r\n");
+    h.dialog.nextOpenReply.push_back({one, h.folder.u16path() + u"/missing.txt", two});
+    h.form->PushButton4_Click();
+    EXPECT_EQ(h.letterSets.texts(), (Texts{u"abc", u"def"}));
+    ASSERT_EQ(h.messages.shownMessages.size(), 1u);
+    EXPECT_EQ(h.messages.shownMessages[0].text, u"File not found");
+    EXPECT_EQ(h.messages.shownMessages[0].style, 0);
+    EXPECT_EQ(h.messages.shownMessages[0].title, u"Wordloom Anagram Finder");
+}
+
+TEST(LoadLettersFromFile, ReportsAReadFailureAtStep116ForOneFile) {
+    Form1Harness h;
+    h.loadFresh();
+    std::filesystem::create_directories(h.folder.path() / "folder.txt");  // exists, unreadable
+    h.dialog.nextOpenReply.push_back({h.folder.u16path() + u"/folder.txt"});
+    h.form->PushButton4_Click();
+    EXPECT_EQ(h.reportedSteps(), std::vector<int>{116});
+    EXPECT_EQ(h.letterSets.count(), 0);
+}
+
+TEST(LoadLettersFromFile, ReportsAReadFailureAtStep130AndImportsTheOtherFiles) {
+    Form1Harness h;
+    h.loadFresh();
+    std::filesystem::create_directories(h.folder.path() / "folder.txt");
+    const auto good = h.folder.write("good.txt", "abc\r\n");
+    h.dialog.nextOpenReply.push_back({h.folder.u16path() + u"/folder.txt", good});
+    h.form->PushButton4_Click();
+    EXPECT_EQ(h.reportedSteps(), std::vector<int>{130});
+    EXPECT_EQ(h.letterSets.texts(), Texts{u"abc"});
+}
+
+// A list that refuses its third entry.
+class ListFullAfterTwo : public fakes::FakeListView {
+public:
+    void addItem(const std::u16string& text) override {
+        if (count() == 2) {
+            throw std::runtime_error("The list is full.");
+        }
+        FakeListView::addItem(text);
+    }
+};
+
+TEST(ImportLetterFile, KeepsTheEntriesAddedBeforeAFailure) {
+    fakes::TempFolder folder;
+    fakes::FakeMessageBox messages;
+    ListFullAfterTwo list;
+    EXPECT_THROW(ImportLetterFile(list, folder.write("sets.txt", "a\r\nb\r\nc\r\n"), messages),
+                 std::runtime_error);
+    EXPECT_EQ(list.texts(), (Texts{u"a", u"b"}));
+    EXPECT_TRUE(messages.shownMessages.empty());
+}
+
+TEST(LoadLettersFromFile, ReportsADialogFailureAndImportsNothing) {
+    Form1Harness h;
+    h.loadFresh();
+    h.dialog.fail.failNext.insert("chooseFilesToOpen");
+    h.form->PushButton4_Click();
+    EXPECT_EQ(h.reportedSteps(), std::vector<int>{108});
+    EXPECT_EQ(h.letterSets.count(), 0);
+}
+
+}  // namespace
+}  // namespace wordloom::window
