@@ -1,0 +1,232 @@
+// wordloom-bench: times the matcher against the plain word-by-word algorithm on the bundled
+// dictionary, the dictionary load, the engine's memory and the matcher's scaling over threads.
+//
+// Usage: wordloom-bench [path/to/words.dic] [--quick]
+
+#include <time.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <exception>
+#include <filesystem>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "bench/letter_sets.h"
+#include "engine/dictionary.h"
+#include "engine/matcher.h"
+#include "reference/literal_unscramble.h"
+
+namespace {
+
+using wordloom::engine::Dictionary;
+using wordloom::engine::LengthMask;
+using Clock = std::chrono::steady_clock;
+using LetterSets = std::vector<std::u16string>;
+
+double secondsSince(Clock::time_point start) {
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+// The calling thread's processor time: single-thread figures then do not depend on what else
+// the (shared) machine runs at the same moment.
+double threadSeconds() {
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
+}
+
+std::string besideProgram(const char* name) {
+    std::error_code error;
+    const auto self = std::filesystem::read_symlink("/proc/self/exe", error);
+    return error ? std::string(name) : (self.parent_path() / name).string();
+}
+
+const LengthMask kAllLengths = LengthMask::range(2, 8);
+
+// Seconds for the product matcher over `sets` (best of `rounds`), and the rows it found.
+double timeProduct(const Dictionary& dictionary, const LetterSets& sets, int rounds,
+                   std::size_t& rows) {
+    std::vector<std::uint32_t> found;
+    found.reserve(dictionary.words().size());
+    double best = 1e30;
+    for (int round = 0; round < rounds; ++round) {
+        rows = 0;
+        const double start = threadSeconds();
+        for (const std::u16string& set : sets) {
+            found.clear();
+            wordloom::engine::Unscramble(dictionary, set, kAllLengths, found);
+            rows += found.size();
+        }
+        best = std::min(best, threadSeconds() - start);
+    }
+    return best;
+}
+
+double timeReference(const Dictionary& dictionary, const LetterSets& sets) {
+    std::vector<std::uint32_t> found;
+    const double start = threadSeconds();
+    for (const std::u16string& set : sets) {
+        found.clear();
+        wordloom::reference::literalUnscramble(dictionary.words(), dictionary.letterIndex(), set,
+                                               kAllLengths, found);
+    }
+    return threadSeconds() - start;
+}
+
+std::size_t countDifferences(const Dictionary& dictionary, const LetterSets& sets) {
+    std::size_t differences = 0;
+    std::vector<std::uint32_t> expected;
+    std::vector<std::uint32_t> actual;
+    for (const std::u16string& set : sets) {
+        expected.clear();
+        actual.clear();
+        wordloom::reference::literalUnscramble(dictionary.words(), dictionary.letterIndex(), set,
+                                               kAllLengths, expected);
+        wordloom::engine::Unscramble(dictionary, set, kAllLengths, actual);
+        differences += expected != actual ? 1 : 0;
+    }
+    return differences;
+}
+
+struct JobTimes {
+    double elapsed = 1e30;    // wall-clock seconds for all sets, best of the rounds
+    double processor = 1e30;  // processor seconds summed over the jobs, best of the rounds
+};
+
+// `threads` jobs sharing the sets between them, all on one dictionary.
+JobTimes timeJobs(const Dictionary& dictionary, const LetterSets& sets, int threads, int rounds) {
+    JobTimes best;
+    for (int round = 0; round < rounds; ++round) {
+        std::vector<double> processor(static_cast<std::size_t>(threads), 0.0);
+        const auto start = Clock::now();
+        std::vector<std::thread> jobs;
+        for (int job = 0; job < threads; ++job) {
+            jobs.emplace_back([&, job] {
+                const double jobStart = threadSeconds();
+                std::vector<std::uint32_t> found;
+                for (std::size_t i = static_cast<std::size_t>(job); i < sets.size();
+                     i += static_cast<std::size_t>(threads)) {
+                    found.clear();
+                    wordloom::engine::Unscramble(dictionary, sets[i], kAllLengths, found);
+                }
+                processor[static_cast<std::size_t>(job)] = threadSeconds() - jobStart;
+            });
+        }
+        for (std::thread& job : jobs) {
+            job.join();
+        }
+        best.elapsed = std::min(best.elapsed, secondsSince(start));
+        double total = 0;
+        for (const double seconds : processor) {
+            total += seconds;
+        }
+        best.processor = std::min(best.processor, total);
+    }
+    return best;
+}
+
+struct Scenario {
+    const char* name;
+    LetterSets sets;
+    std::size_t referenceCount;
+};
+
+void runScenario(const Dictionary& dictionary, const Scenario& scenario, bool scaling) {
+    const LetterSets sample(
+        scenario.sets.begin(),
+        scenario.sets.begin() +
+            static_cast<std::ptrdiff_t>(std::min(scenario.referenceCount, scenario.sets.size())));
+    const double reference = timeReference(dictionary, sample) / static_cast<double>(sample.size());
+    std::size_t rows = 0;
+    const double product =
+        timeProduct(dictionary, scenario.sets, 3, rows) / static_cast<double>(scenario.sets.size());
+    const std::size_t differences = countDifferences(dictionary, sample);
+    std::printf("%-34s ref %9.1f us  product %7.2f us  ratio %6.0fx  rows/set %7.1f%s\n",
+                scenario.name, reference * 1e6, product * 1e6, reference / product,
+                static_cast<double>(rows) / static_cast<double>(scenario.sets.size()),
+                differences == 0 ? "" : "  DIFFERENT ROWS");
+    if (scaling) {
+        // Elapsed time shows the real gain when two cores are free; the processor time shows
+        // whether the jobs slow each other down (shared data, memory traffic) even when they
+        // are not, as on a busy machine.
+        const JobTimes one = timeJobs(dictionary, scenario.sets, 1, 3);
+        const JobTimes two = timeJobs(dictionary, scenario.sets, 2, 3);
+        std::printf("%-34s 2 jobs vs 1 job: %.2fx throughput elapsed, %.2fx by processor time\n",
+                    "", one.elapsed / two.elapsed, 2.0 * one.processor / two.processor);
+    }
+}
+
+void timeLoad(const std::string& path) {
+    double best = 1e30;
+    double bestProcessor = 1e30;
+    double bestIndex = 1e30;
+    std::shared_ptr<const Dictionary> dictionary;
+    for (int round = 0; round < 7; ++round) {
+        const auto start = Clock::now();
+        const double processorStart = threadSeconds();
+        dictionary = wordloom::engine::loadDictionary(path);
+        bestProcessor = std::min(bestProcessor, threadSeconds() - processorStart);
+        best = std::min(best, secondsSince(start));
+        wordloom::engine::MatchIndex index;
+        const double indexStart = threadSeconds();
+        index.build(dictionary->words());
+        bestIndex = std::min(bestIndex, threadSeconds() - indexStart);
+    }
+    const wordloom::engine::WordList& words = dictionary->words();
+    const double wordBytes =
+        static_cast<double>(words.textUnits() * sizeof(char16_t) +
+                            words.views().capacity() * sizeof(std::u16string_view));
+    const double indexBytes = static_cast<double>(dictionary->matchIndex().memoryBytes() +
+                                                  sizeof(wordloom::engine::LetterIndex));
+    std::printf(
+        "load (read + sort + index), best of 7: %.1f ms elapsed, %.1f ms processor time, "
+        "of which the match index %.1f ms\n",
+        best * 1e3, bestProcessor * 1e3, bestIndex * 1e3);
+    std::printf("engine memory: words %.1f MB + indexes %.1f MB = %.1f MB (%zu words)\n",
+                wordBytes / 1e6, indexBytes / 1e6, (wordBytes + indexBytes) / 1e6, words.size());
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::string path = besideProgram("words.dic");
+    bool quick = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string argument = argv[i];
+        if (argument == "--quick") {
+            quick = true;
+        } else {
+            path = argument;
+        }
+    }
+    try {
+        timeLoad(path);
+        const auto dictionary = wordloom::engine::loadDictionary(path);
+        using wordloom::bench::randomLetterSets;
+        using wordloom::bench::withBlanks;
+        const std::size_t sample = quick ? 30 : 300;
+        const LetterSets eight = randomLetterSets(10000, 8, 0, 20210831);
+        const Scenario scenarios[] = {
+            {"(a) 8 letters", eight, sample},
+            {"(b) 8 letters, 2 blanks", withBlanks(eight, 2, 7), sample},
+            {"(c) 15 letters, 2 blanks", randomLetterSets(1000, 15, 2, 1508), sample / 3},
+            {"(d) 27 letters, 3 blanks", randomLetterSets(1000, 27, 3, 2703), sample / 3},
+        };
+        std::printf(
+            "processor time per letter set, lengths 2-8, reference on the first %zu sets "
+            "(%zu for c, d)\n",
+            sample, sample / 3);
+        bool first = true;
+        for (const Scenario& scenario : scenarios) {
+            runScenario(*dictionary, scenario, !first);
+            first = false;
+        }
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "wordloom-bench: %s\n", error.what());
+        return 1;
+    }
+    return 0;
+}

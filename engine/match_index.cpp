@@ -1,0 +1,239 @@
+#include "engine/match_index.h"
+
+#include <array>
+#include <string_view>
+#include <utility>
+
+namespace wordloom::engine {
+namespace {
+
+constexpr std::size_t kMinListed = 2;
+constexpr std::size_t kMaxListed = 8;
+constexpr int kKeyBits = 5 * static_cast<int>(kMaxListed);
+
+bool isListableLength(std::size_t length) {
+    return length >= kMinListed && length <= kMaxListed;
+}
+
+bool isPlain(std::u16string_view word) {
+    for (const char16_t c : word) {
+        if (c < u'a' || c > u'z') {
+            return false;
+        }
+    }
+    return true;
+}
+
+// A plain word sorted by letters: its tile code, its letter mask and the tree key, which holds
+// letter + 1 in 5-bit groups from the top, so that a key sorts after all of its prefixes.
+struct SortedLetters {
+    std::uint64_t tileCode = 0;
+    std::uint32_t mask = 0;
+    std::uint64_t treeKey = 0;
+};
+
+SortedLetters sortLetters(std::u16string_view word) {
+    std::array<std::uint8_t, 26> counts{};
+    SortedLetters sorted;
+    for (const char16_t c : word) {
+        const int letter = c - u'a';
+        ++counts[static_cast<std::size_t>(letter)];
+        sorted.mask |= 1u << letter;
+    }
+    int slot = 0;
+    for (std::uint32_t rest = sorted.mask; rest != 0; rest &= rest - 1) {
+        const int letter = __builtin_ctz(rest);
+        for (int seen = 0; seen < counts[static_cast<std::size_t>(letter)]; ++seen, ++slot) {
+            const std::uint64_t tile = static_cast<std::uint64_t>(letter | (seen << 5));
+            sorted.tileCode |= tile << (8 * slot);
+            sorted.treeKey |= static_cast<std::uint64_t>(letter + 1) << (kKeyBits - 5 * (slot + 1));
+        }
+    }
+    for (; slot < static_cast<int>(kMaxListed); ++slot) {
+        sorted.tileCode |= std::uint64_t{MatchIndex::kUnusedTile} << (8 * slot);
+    }
+    return sorted;
+}
+
+// Stable least-significant-digit radix sort on the 40 key bits, a byte per pass.
+}  // namespace
+
+struct MatchIndex::TreeItem {
+    std::uint64_t key;
+    std::uint32_t position;
+    std::uint32_t length;
+};
+
+namespace {
+
+template <typename Item>
+void sortByKey(std::vector<Item>& items) {
+    std::vector<Item> buffer(items.size());
+    for (int shift = 0; shift < kKeyBits; shift += 8) {
+        std::array<std::size_t, 257> starts{};
+        for (const Item& item : items) {
+            ++starts[((item.key >> shift) & 0xFF) + 1];
+        }
+        for (std::size_t digit = 1; digit < starts.size(); ++digit) {
+            starts[digit] += starts[digit - 1];
+        }
+        for (const Item& item : items) {
+            buffer[starts[(item.key >> shift) & 0xFF]++] = item;
+        }
+        items.swap(buffer);
+    }
+}
+
+template <typename T>
+std::size_t bytesOf(const std::vector<T>& vector) {
+    return vector.capacity() * sizeof(T);
+}
+
+}  // namespace
+
+void MatchIndex::build(const WordList& words) {
+    m_wordCount = words.size();
+    // Usually every listable word is plain; counting by length alone avoids a pass over the text.
+    std::size_t listableCount = 0;
+    for (const std::u16string_view word : words.views()) {
+        listableCount += isListableLength(word.size()) ? 1 : 0;
+    }
+    const std::size_t plainCount = listableCount;
+
+    m_tileCodes.clear();
+    m_letterMasks.clear();
+    m_plainPositions.clear();
+    m_plainLengths.clear();
+    m_otherPositions.clear();
+    m_tileCodes.reserve(plainCount);
+    m_letterMasks.reserve(plainCount);
+    m_plainPositions.reserve(plainCount);
+    m_plainLengths.reserve(plainCount);
+
+    std::vector<TreeItem> items;
+    items.reserve(plainCount);
+    for (std::size_t position = 0; position < words.size(); ++position) {
+        const std::u16string_view word = words[position];
+        if (!isListableLength(word.size())) {
+            continue;
+        }
+        const auto at = static_cast<std::uint32_t>(position);
+        if (!isPlain(word)) {
+            m_otherPositions.push_back(at);
+            continue;
+        }
+        const SortedLetters sorted = sortLetters(word);
+        const auto length = static_cast<std::uint32_t>(word.size());
+        m_tileCodes.push_back(sorted.tileCode);
+        m_letterMasks.push_back(sorted.mask);
+        m_plainPositions.push_back(at);
+        m_plainLengths.push_back(static_cast<std::uint8_t>(length));
+        items.push_back({sorted.treeKey, at, length});
+    }
+
+    if (!m_otherPositions.empty()) {
+        m_tileCodes.shrink_to_fit();
+        m_letterMasks.shrink_to_fit();
+        m_plainPositions.shrink_to_fit();
+        m_plainLengths.shrink_to_fit();
+    }
+    buildTree(items);
+}
+
+void MatchIndex::buildTree(std::vector<TreeItem>& items) {
+    sortByKey(items);
+
+    // Level by level: the keys are sorted, so the nodes of one depth appear in key order and
+    // the children of each parent come out next to each other, in letter order. A node's words
+    // are the items whose key equals its prefix; they come first among its items.
+    struct LevelNode {
+        std::uint32_t childLetters;
+        std::uint32_t firstChild;
+        std::uint32_t wordBegin;
+        std::uint32_t wordCount;
+    };
+    std::vector<LevelNode> levels{{0, 0, 0, 0}};
+    levels.reserve(items.size() * 2);
+    std::vector<std::uint32_t> itemNode(items.size(), 0);
+    for (int depth = 1; depth <= static_cast<int>(kMaxListed); ++depth) {
+        const int shift = kKeyBits - 5 * depth;
+        std::uint64_t lastPrefix = 0;
+        std::uint32_t lastNode = 0;
+        for (std::size_t i = 0; i < items.size(); ++i) {
+            const TreeItem& item = items[i];
+            if (item.length < static_cast<std::uint32_t>(depth)) {
+                continue;
+            }
+            const std::uint64_t prefix = item.key >> shift;
+            if (lastNode == 0 || prefix != lastPrefix) {
+                lastNode = static_cast<std::uint32_t>(levels.size());
+                lastPrefix = prefix;
+                LevelNode& parent = levels[itemNode[i]];
+                if (parent.childLetters == 0) {
+                    parent.firstChild = lastNode;
+                }
+                parent.childLetters |= 1u << ((prefix & 0x1F) - 1);
+                levels.push_back({0, 0, static_cast<std::uint32_t>(i), 0});
+            }
+            itemNode[i] = lastNode;
+            if (item.length == static_cast<std::uint32_t>(depth)) {
+                ++levels[lastNode].wordCount;
+            }
+        }
+    }
+
+    // Final order: each sibling group followed, depth first, by the groups below it.
+    m_treeNodes.clear();
+    m_treeNodes.reserve(levels.size());
+    std::vector<std::uint32_t> levelId;  // level id of each placed node
+    levelId.reserve(levels.size());
+    m_treeNodes.push_back({levels[0].childLetters, 0, 0});
+    levelId.push_back(0);
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> pending{{0, 0}};  // (level id, id)
+    while (!pending.empty()) {
+        const auto [from, placedAt] = pending.back();
+        pending.pop_back();
+        const LevelNode& node = levels[from];
+        const auto children = static_cast<std::uint32_t>(__builtin_popcount(node.childLetters));
+        if (children == 0) {
+            continue;
+        }
+        const auto firstPlaced = static_cast<std::uint32_t>(m_treeNodes.size());
+        m_treeNodes[placedAt].firstChild = firstPlaced;
+        for (std::uint32_t k = 0; k < children; ++k) {
+            const LevelNode& child = levels[node.firstChild + k];
+            m_treeNodes.push_back({child.childLetters, 0, 0});
+            levelId.push_back(node.firstChild + k);
+        }
+        // Last child first on the stack, so the first child's groups come next.
+        for (std::uint32_t k = children; k-- > 0;) {
+            pending.emplace_back(node.firstChild + k, firstPlaced + k);
+        }
+    }
+
+    m_treeWords.clear();
+    for (std::size_t id = 0; id < m_treeNodes.size(); ++id) {
+        const LevelNode& node = levels[levelId[id]];
+        TreeNode& placed = m_treeNodes[id];
+        if (node.wordCount == 1) {
+            placed.childLetters |= kOneWord;
+            placed.words = items[node.wordBegin].position;
+        } else if (node.wordCount > 1) {
+            placed.childLetters |= kSeveralWords;
+            placed.words = static_cast<std::uint32_t>(m_treeWords.size());
+            m_treeWords.push_back(node.wordCount);
+            for (std::uint32_t k = 0; k < node.wordCount; ++k) {
+                m_treeWords.push_back(items[node.wordBegin + k].position);
+            }
+        }
+    }
+    m_treeWords.shrink_to_fit();
+}
+
+std::size_t MatchIndex::memoryBytes() const {
+    return bytesOf(m_tileCodes) + bytesOf(m_letterMasks) + bytesOf(m_plainPositions) +
+           bytesOf(m_plainLengths) + bytesOf(m_treeNodes) + bytesOf(m_treeWords) +
+           bytesOf(m_otherPositions);
+}
+
+}  // namespace wordloom::engine

@@ -1,0 +1,491 @@
+#include "engine/matcher.h"
+
+#include <immintrin.h>
+
+#include <algorithm>
+#include <array>
+#include <string>
+
+#include "engine/match_index.h"
+
+namespace wordloom::engine {
+namespace {
+
+constexpr int kMaxListed = 8;
+
+// The tiles of one letter set as the plain words see them: the count of each letter a-z (capped
+// at 8, the most any listed word can need) and the number of blanks (capped likewise).
+struct Tiles {
+    std::array<std::uint8_t, 26> counts{};
+    std::uint32_t mask = 0;
+    int blanks = 0;
+};
+
+Tiles countTiles(std::u16string_view letters) {
+    Tiles tiles;
+    for (const char16_t c : letters) {
+        if (c >= u'a' && c <= u'z') {
+            std::uint8_t& count = tiles.counts[static_cast<std::size_t>(c - u'a')];
+            count = static_cast<std::uint8_t>(std::min(count + 1, kMaxListed));
+            tiles.mask |= 1u << (c - u'a');
+        } else if (c == u'?' && tiles.blanks < kMaxListed) {
+            ++tiles.blanks;
+        }
+    }
+    return tiles;
+}
+
+// Asks the length filter once per length, and only when a word of that length has matched.
+// Nothing can change the filter's answers within one call (the window does not process events
+// while the matcher runs), so remembering them is safe.
+class LengthGate {
+public:
+    explicit LengthGate(const LengthFilter& filter) : m_filter(filter) {}
+
+    bool wants(int length) {
+        std::int8_t& answer = m_answers[static_cast<std::size_t>(length)];
+        if (answer == kUnknown) {
+            answer = m_filter.wants(length) ? kYes : kNo;
+        }
+        return answer == kYes;
+    }
+
+private:
+    static constexpr std::int8_t kUnknown = 0;
+    static constexpr std::int8_t kYes = 1;
+    static constexpr std::int8_t kNo = 2;
+    const LengthFilter& m_filter;
+    std::array<std::int8_t, kMaxListed + 1> m_answers{};
+};
+
+// Scratch space per thread, so that concurrent calls never share buffers and a call allocates
+// only the first time a thread needs more room.
+struct Scratch {
+    std::vector<std::uint32_t> hits;
+    std::vector<std::uint32_t> plainFound;
+    std::vector<std::uint32_t> otherFound;
+    std::u16string remaining;
+};
+
+Scratch& scratch() {
+    thread_local Scratch perThread;
+    return perThread;
+}
+
+// ---- Scans over the tile codes: each writes the indices of the plain words that need at most
+// `blanks` blanks, ascending, to `hits` and returns their number. `hits` has room for every
+// plain word and kVectorSlack more, which a vector store may write past the last index.
+
+constexpr std::size_t kVectorSlack = 8;
+
+// lacking[tile]: 1 when the letter set has no copy left for this tile.
+using LackingTable = std::array<std::uint8_t, 256>;
+
+LackingTable lackingTiles(const Tiles& tiles) {
+    LackingTable lacking{};
+    for (int tile = 0; tile < 256; ++tile) {
+        const int letter = tile & 0x1F;
+        const int seen = tile >> 5;
+        lacking[static_cast<std::size_t>(tile)] =
+            letter < 26 && seen >= tiles.counts[static_cast<std::size_t>(letter)] ? 1 : 0;
+    }
+    return lacking;
+}
+
+std::size_t scanPortableRange(const MatchIndex& index, const Tiles& tiles,
+                              const LackingTable& lacking, std::size_t from, std::size_t to,
+                              std::uint32_t* hits) {
+    const std::uint64_t* codes = index.tileCodes().data();
+    const std::uint32_t* masks = index.letterMasks().data();
+    const std::uint32_t absent = ~tiles.mask;
+    const int blanks = tiles.blanks;
+    std::size_t hitCount = 0;
+    for (std::size_t i = from; i < to; ++i) {
+        // Each letter the set lacks entirely needs at least one blank.
+        std::uint32_t missing = masks[i] & absent;
+        for (int blank = 0; blank < blanks && missing != 0; ++blank) {
+            missing &= missing - 1;
+        }
+        if (missing != 0) {
+            continue;
+        }
+        std::uint64_t code = codes[i];
+        int needed = 0;
+        for (int slot = 0; slot < kMaxListed; ++slot, code >>= 8) {
+            needed += lacking[code & 0xFF];
+        }
+        if (needed <= blanks) {
+            hits[hitCount++] = static_cast<std::uint32_t>(i);
+        }
+    }
+    return hitCount;
+}
+
+std::size_t scanPortable(const MatchIndex& index, const Tiles& tiles, std::uint32_t* hits) {
+    return scanPortableRange(index, tiles, lackingTiles(tiles), 0, index.tileCodes().size(), hits);
+}
+
+__attribute__((target("avx2"))) std::size_t scanAvx2(const MatchIndex& index, const Tiles& tiles,
+                                                     std::uint32_t* hits) {
+    // Letter counts looked up by the tile's low five bits: two 16-entry halves.
+    alignas(16) std::array<std::uint8_t, 32> table{};
+    table.fill(0xFF);
+    std::copy(tiles.counts.begin(), tiles.counts.end(), table.begin());
+    const __m256i lowTable =
+        _mm256_broadcastsi128_si256(_mm_load_si128(reinterpret_cast<const __m128i*>(table.data())));
+    const __m256i highTable = _mm256_broadcastsi128_si256(
+        _mm_load_si128(reinterpret_cast<const __m128i*>(table.data() + 16)));
+    const __m256i nibble = _mm256_set1_epi8(0x0F);
+    const __m256i highHalf = _mm256_set1_epi8(0x10);
+    const __m256i seven = _mm256_set1_epi8(7);
+    const __m256i one = _mm256_set1_epi8(1);
+    const __m256i zero = _mm256_setzero_si256();
+    const __m256i limit = _mm256_set1_epi64x(tiles.blanks);
+
+    const std::uint64_t* codes = index.tileCodes().data();
+    const std::size_t count = index.tileCodes().size();
+    std::size_t hitCount = 0;
+    std::size_t i = 0;
+    for (; i + 4 <= count; i += 4) {
+        const __m256i code = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(codes + i));
+        const __m256i low = _mm256_and_si256(code, nibble);
+        const __m256i inHigh = _mm256_cmpeq_epi8(_mm256_and_si256(code, highHalf), highHalf);
+        const __m256i have = _mm256_blendv_epi8(_mm256_shuffle_epi8(lowTable, low),
+                                                _mm256_shuffle_epi8(highTable, low), inHigh);
+        const __m256i seen = _mm256_and_si256(_mm256_srli_epi16(code, 5), seven);
+        // seen >= have: the tile lacks a letter.
+        const __m256i lacking = _mm256_cmpeq_epi8(_mm256_max_epu8(seen, have), seen);
+        const __m256i needed = _mm256_sad_epu8(_mm256_and_si256(lacking, one), zero);
+        const __m256i over = _mm256_cmpgt_epi64(needed, limit);
+        unsigned fits = ~static_cast<unsigned>(_mm256_movemask_pd(_mm256_castsi256_pd(over))) & 0xF;
+        for (; fits != 0; fits &= fits - 1) {
+            hits[hitCount++] =
+                static_cast<std::uint32_t>(i + static_cast<unsigned>(__builtin_ctz(fits)));
+        }
+    }
+    if (i < count) {
+        hitCount += scanPortableRange(index, tiles, lackingTiles(tiles), i, count, hits + hitCount);
+    }
+    return hitCount;
+}
+
+__attribute__((target("avx512f,avx512bw,avx512vl,avx512vbmi"))) std::size_t scanAvx512(
+    const MatchIndex& index, const Tiles& tiles, std::uint32_t* hits) {
+    // vpermb reads six index bits: the letter and the lowest bit of its count, so the counts
+    // appear twice. Unused letters have 255 copies and never lack.
+    alignas(64) std::array<std::uint8_t, 64> table{};
+    table.fill(0xFF);
+    std::copy(tiles.counts.begin(), tiles.counts.end(), table.begin());
+    std::copy(tiles.counts.begin(), tiles.counts.end(), table.begin() + 32);
+    const __m512i have = _mm512_load_si512(table.data());
+    const __m512i seven = _mm512_set1_epi8(7);
+    const __m512i one = _mm512_set1_epi8(1);
+    const __m512i zero = _mm512_setzero_si512();
+    const __m512i limit = _mm512_set1_epi64(tiles.blanks);
+    const __m256i step = _mm256_set1_epi32(8);
+    __m256i positions = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
+
+    const std::uint64_t* codes = index.tileCodes().data();
+    const std::size_t count = index.tileCodes().size();
+    std::size_t hitCount = 0;
+    for (std::size_t i = 0; i < count; i += 8) {
+        const std::size_t left = count - i;
+        const __mmask8 live = left >= 8 ? 0xFF : static_cast<__mmask8>((1u << left) - 1);
+        const __m512i code = _mm512_maskz_loadu_epi64(live, codes + i);
+        const __m512i copies = _mm512_maskz_permutexvar_epi8(~__mmask64{0}, code, have);
+        const __m512i seen = _mm512_and_si512(_mm512_srli_epi16(code, 5), seven);
+        const __mmask64 lacking = _mm512_cmpge_epu8_mask(seen, copies);
+        const __m512i needed = _mm512_sad_epu8(_mm512_maskz_mov_epi8(lacking, one), zero);
+        const __mmask8 fits = _mm512_mask_cmple_epu64_mask(live, needed, limit);
+        // Compress in a register and store all eight lanes: a compressing store to memory is
+        // microcoded and slow on some processors. `hits` has room for the spare lanes.
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(hits + hitCount),
+                            _mm256_maskz_compress_epi32(fits, positions));
+        hitCount += static_cast<std::size_t>(__builtin_popcount(fits));
+        positions = _mm256_add_epi32(positions, step);
+    }
+    return hitCount;
+}
+
+enum class VectorLevel { None, Avx2, Avx512 };
+
+VectorLevel vectorLevel() {
+    static const VectorLevel level = [] {
+        __builtin_cpu_init();
+        if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
+            __builtin_cpu_supports("avx512vl") && __builtin_cpu_supports("avx512vbmi")) {
+            return VectorLevel::Avx512;
+        }
+        if (__builtin_cpu_supports("avx2")) {
+            return VectorLevel::Avx2;
+        }
+        return VectorLevel::None;
+    }();
+    return level;
+}
+
+// Plain words found by a scan, in word-list order.
+void scanPlain(const MatchIndex& index, const Tiles& tiles, VectorLevel level, LengthGate& gate,
+               std::vector<std::uint32_t>& out) {
+    std::vector<std::uint32_t>& hits = scratch().hits;
+    if (hits.size() < index.tileCodes().size() + kVectorSlack) {
+        hits.resize(index.tileCodes().size() + kVectorSlack);
+    }
+    std::size_t hitCount = 0;
+    switch (std::min(level, vectorLevel())) {
+        case VectorLevel::Avx512:
+            hitCount = scanAvx512(index, tiles, hits.data());
+            break;
+        case VectorLevel::Avx2:
+            hitCount = scanAvx2(index, tiles, hits.data());
+            break;
+        case VectorLevel::None:
+            hitCount = scanPortable(index, tiles, hits.data());
+            break;
+    }
+    // Positions first, noting which lengths occur; the filter is then asked once per length
+    // that matched, and only a length it declines costs a second pass.
+    const std::uint32_t* positions = index.plainPositions().data();
+    const std::uint8_t* lengths = index.plainLengths().data();
+    const std::size_t from = out.size();
+    out.resize(from + hitCount);
+    std::uint32_t* written = out.data() + from;
+    std::uint32_t seen = 0;
+    for (std::size_t k = 0; k < hitCount; ++k) {
+        written[k] = positions[hits[k]];
+        seen |= 1u << lengths[hits[k]];
+    }
+    std::uint32_t declined = 0;
+    try {
+        for (std::uint32_t rest = seen; rest != 0; rest &= rest - 1) {
+            const int length = __builtin_ctz(rest);
+            if (!gate.wants(length)) {
+                declined |= 1u << length;
+            }
+        }
+    } catch (...) {
+        out.resize(from);  // no row the filter has not passed
+        throw;
+    }
+    if (declined != 0) {
+        std::size_t kept = 0;
+        for (std::size_t k = 0; k < hitCount; ++k) {
+            if (((declined >> lengths[hits[k]]) & 1u) == 0) {
+                written[kept++] = written[k];
+            }
+        }
+        out.resize(from + kept);
+    }
+}
+
+// ---- The letter tree: depth first over the tiles left, each node reached once per letter set.
+// Words come out in tree order and are put in word-list order through a bitmap of positions.
+
+class PositionBitmap {
+public:
+    void fit(std::size_t positions) {
+        const std::size_t words = (positions + 63) / 64;
+        if (m_bits.size() < words) {
+            m_bits.resize(words, 0);
+            m_summary.resize((words + 63) / 64, 0);
+        }
+    }
+
+    void mark(std::uint32_t position) {
+        m_bits[position >> 6] |= std::uint64_t{1} << (position & 63);
+        m_summary[position >> 12] |= std::uint64_t{1} << ((position >> 6) & 63);
+    }
+
+    // Clears every mark (after a failure part-way through a walk).
+    void discard() {
+        std::fill(m_bits.begin(), m_bits.end(), 0);
+        std::fill(m_summary.begin(), m_summary.end(), 0);
+    }
+
+    // Appends the marked positions in ascending order and clears them.
+    void drain(std::vector<std::uint32_t>& out) {
+        for (std::size_t group = 0; group < m_summary.size(); ++group) {
+            for (std::uint64_t words = m_summary[group]; words != 0; words &= words - 1) {
+                const std::size_t word =
+                    group * 64 + static_cast<std::size_t>(__builtin_ctzll(words));
+                for (std::uint64_t bits = m_bits[word]; bits != 0; bits &= bits - 1) {
+                    out.push_back(static_cast<std::uint32_t>(
+                        word * 64 + static_cast<std::size_t>(__builtin_ctzll(bits))));
+                }
+                m_bits[word] = 0;
+            }
+            m_summary[group] = 0;
+        }
+    }
+
+private:
+    std::vector<std::uint64_t> m_bits;
+    std::vector<std::uint64_t> m_summary;
+};
+
+struct TreeWalk {
+    const MatchIndex::TreeNode* nodes;
+    const std::uint32_t* words;
+    std::array<std::uint8_t, 26> counts;
+    std::uint32_t available;  // letters with a copy left
+    LengthGate& gate;
+    PositionBitmap& found;
+};
+
+// Set bits of a 32-bit value, without the population-count instruction a portable build lacks.
+inline std::uint32_t bitCount(std::uint32_t bits) {
+    bits -= (bits >> 1) & 0x55555555u;
+    bits = (bits & 0x33333333u) + ((bits >> 2) & 0x33333333u);
+    bits = (bits + (bits >> 4)) & 0x0F0F0F0Fu;
+    return (bits * 0x01010101u) >> 24;
+}
+
+void visitNode(TreeWalk& walk, std::uint32_t node, int depth, int blanks) {
+    const MatchIndex::TreeNode& here = walk.nodes[node];
+    const std::uint32_t flags = here.childLetters & ~MatchIndex::kLetterBits;
+    if (flags != 0 && depth >= 2 && walk.gate.wants(depth)) {
+        if (flags == MatchIndex::kOneWord) {
+            walk.found.mark(here.words);
+        } else {
+            const std::uint32_t* words = walk.words + here.words;
+            for (std::uint32_t k = 1; k <= words[0]; ++k) {
+                walk.found.mark(words[k]);
+            }
+        }
+    }
+    // Without blanks only the letters left can extend the word.
+    const std::uint32_t children = here.childLetters & MatchIndex::kLetterBits;
+    const std::uint32_t next = blanks > 0 ? children : children & walk.available;
+    // Start loading the child groups of every child to be visited, so the fetches overlap.
+    for (std::uint32_t rest = next; rest != 0; rest &= rest - 1) {
+        const std::uint32_t below = here.firstChild + bitCount(children & ((rest & -rest) - 1));
+        __builtin_prefetch(walk.nodes + walk.nodes[below].firstChild);
+    }
+    for (std::uint32_t rest = next; rest != 0; rest &= rest - 1) {
+        const int letter = __builtin_ctz(rest);
+        const std::uint32_t bit = 1u << letter;
+        const std::uint32_t child = here.firstChild + bitCount(children & (bit - 1));
+        if ((walk.available & bit) != 0) {
+            std::uint8_t& count = walk.counts[static_cast<std::size_t>(letter)];
+            if (--count == 0) {
+                walk.available &= ~bit;
+            }
+            visitNode(walk, child, depth + 1, blanks);
+            if (count++ == 0) {
+                walk.available |= bit;
+            }
+        } else {
+            visitNode(walk, child, depth + 1, blanks - 1);
+        }
+    }
+}
+
+void walkTree(const MatchIndex& index, const Tiles& tiles, LengthGate& gate,
+              std::vector<std::uint32_t>& out) {
+    thread_local PositionBitmap found;
+    found.fit(index.wordCount());
+    TreeWalk walk{
+        index.treeNodes().data(), index.treeWords().data(), tiles.counts, tiles.mask, gate, found};
+    try {
+        visitNode(walk, 0, 0, tiles.blanks);
+    } catch (...) {
+        found.discard();  // the bitmap is reused by this thread's next call
+        throw;
+    }
+    found.drain(out);
+}
+
+// ---- Words outside a-z: the plain consumption of a copy of the letter set, word by word.
+
+bool spells(std::u16string_view word, std::u16string_view letters, std::u16string& remaining) {
+    if (word.size() > letters.size()) {
+        return false;
+    }
+    remaining.assign(letters);
+    for (const char16_t c : word) {
+        std::size_t at = remaining.find(c);
+        if (at == std::u16string::npos) {
+            at = remaining.find(u'?');
+            if (at == std::u16string::npos) {
+                return false;
+            }
+        }
+        remaining.erase(at, 1);
+    }
+    return true;
+}
+
+void checkOthers(const WordList& words, const MatchIndex& index, std::u16string_view letters,
+                 LengthGate& gate, std::vector<std::uint32_t>& out) {
+    std::u16string& remaining = scratch().remaining;
+    for (const std::uint32_t position : index.otherPositions()) {
+        const std::u16string_view word = words[position];
+        if (spells(word, letters, remaining) && gate.wants(static_cast<int>(word.size()))) {
+            out.push_back(position);
+        }
+    }
+}
+
+// A letter set without blanks spells only a small part of the tree; with blanks, or with many
+// letters, the walk reaches most of it and the flat scan is faster.
+MatchPath choosePath(const Tiles& tiles, std::size_t letterCount) {
+    if (tiles.blanks == 0 && letterCount <= 12) {
+        return MatchPath::LetterTree;
+    }
+    return MatchPath::Avx512Scan;
+}
+
+void findPlain(MatchPath path, const MatchIndex& index, const Tiles& tiles, LengthGate& gate,
+               std::vector<std::uint32_t>& out) {
+    switch (path) {
+        case MatchPath::LetterTree:
+            walkTree(index, tiles, gate, out);
+            return;
+        case MatchPath::Avx512Scan:
+            scanPlain(index, tiles, VectorLevel::Avx512, gate, out);
+            return;
+        case MatchPath::Avx2Scan:
+            scanPlain(index, tiles, VectorLevel::Avx2, gate, out);
+            return;
+        case MatchPath::Automatic:
+        case MatchPath::PortableScan:
+            scanPlain(index, tiles, VectorLevel::None, gate, out);
+            return;
+    }
+}
+
+}  // namespace
+
+void UnscrambleVia(MatchPath path, const WordList& words, const MatchIndex& index,
+                   std::u16string_view letters, const LengthFilter& lengths,
+                   std::vector<std::uint32_t>& found) {
+    const Tiles tiles = countTiles(letters);
+    LengthGate gate(lengths);
+    if (path == MatchPath::Automatic) {
+        path = choosePath(tiles, letters.size());
+    }
+    if (index.otherPositions().empty()) {
+        // The usual dictionary: the plain words are all there is, straight into the result.
+        findPlain(path, index, tiles, gate, found);
+        return;
+    }
+    Scratch& buffers = scratch();
+    std::vector<std::uint32_t>& plain = buffers.plainFound;
+    std::vector<std::uint32_t>& other = buffers.otherFound;
+    plain.clear();
+    other.clear();
+    findPlain(path, index, tiles, gate, plain);
+    checkOthers(words, index, letters, gate, other);
+    const std::size_t from = found.size();
+    found.resize(from + plain.size() + other.size());
+    std::merge(plain.begin(), plain.end(), other.begin(), other.end(),
+               found.begin() + static_cast<std::ptrdiff_t>(from));
+}
+
+void Unscramble(const Dictionary& dictionary, std::u16string_view letters,
+                const LengthFilter& lengths, std::vector<std::uint32_t>& found) {
+    UnscrambleVia(MatchPath::Automatic, dictionary.words(), dictionary.matchIndex(), letters,
+                  lengths, found);
+}
+
+}  // namespace wordloom::engine

@@ -1,0 +1,117 @@
+// The matcher against the literal algorithm on generated dictionaries and letter sets.
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "matcher/test_dictionary.h"
+
+namespace wordloom::tests {
+namespace {
+
+using engine::LengthMask;
+
+const LengthMask kFilters[] = {LengthMask::range(2, 8), LengthMask::range(4, 6),
+                               LengthMask((1u << 2) | (1u << 8)), LengthMask(0)};
+
+std::u16string randomText(std::mt19937& random, const std::u16string& alphabet, int minLength,
+                          int maxLength) {
+    std::uniform_int_distribution<int> length(minLength, maxLength);
+    std::uniform_int_distribution<std::size_t> pick(0, alphabet.size() - 1);
+    std::u16string text;
+    for (int k = length(random); k > 0; --k) {
+        text.push_back(alphabet[pick(random)]);
+    }
+    return text;
+}
+
+// Letter sets drawn from the dictionary's own alphabet plus blanks and stray characters, some
+// of them anagrams of dictionary words so that long words are found too.
+std::vector<std::u16string> letterSetsFor(std::mt19937& random,
+                                          const std::vector<std::u16string>& items,
+                                          const std::u16string& alphabet, int count) {
+    std::vector<std::u16string> sets;
+    const std::u16string tiles = alphabet + u"????? 7";
+    std::uniform_int_distribution<std::size_t> pickItem(0, items.size() - 1);
+    for (int i = 0; i < count; ++i) {
+        std::u16string set = randomText(random, tiles, 0, 27);
+        if (i % 3 == 0) {
+            set = items[pickItem(random)] + randomText(random, tiles, 0, 4);
+            std::shuffle(set.begin(), set.end(), random);
+        }
+        sets.push_back(set);
+    }
+    return sets;
+}
+
+void expectSameAsLiteral(const TestDictionary& dictionary, const std::vector<std::u16string>& sets,
+                         reference::InitialSkip skip) {
+    for (const std::u16string& set : sets) {
+        for (const LengthMask& lengths : kFilters) {
+            const std::vector<std::uint32_t> expected = literalRows(dictionary, set, lengths, skip);
+            for (const engine::MatchPath path : kAllPaths) {
+                ASSERT_EQ(unscrambleVia(path, dictionary, set, lengths), expected)
+                    << "path " << static_cast<int>(path) << ", letter set of " << set.size()
+                    << " code units, lengths " << lengths.bits();
+            }
+        }
+    }
+}
+
+// Lower-case a-z words with every initial present: the literal skip is sound and included.
+TEST(UnscrambleDifferential, AgreesWithLiteralSkipOnPlainDictionaries) {
+    std::mt19937 random(11);
+    const std::u16string alphabet = u"abcdefghijklmnopqrstuvwxyz";
+    const std::u16string common = u"aeeinorst";
+    for (int round = 0; round < 4; ++round) {
+        std::vector<std::u16string> items;
+        for (const char16_t initial : alphabet) {
+            items.push_back(initial + randomText(random, common, 1, 5));
+        }
+        for (int i = 0; i < 600; ++i) {
+            items.push_back(randomText(random, round % 2 == 0 ? common : alphabet, 2, 11));
+        }
+        items.push_back(items[5]);  // a duplicate
+        const TestDictionary dictionary(items);
+        ASSERT_TRUE(dictionary.letterIndexComplete);
+        expectSameAsLiteral(dictionary, letterSetsFor(random, items, common + u"bcz", 120),
+                            reference::InitialSkip::Use);
+    }
+}
+
+// Capitals, digits, apostrophes, accented and astral characters, missing initials.
+TEST(UnscrambleDifferential, AgreesWithLiteralOnDictionariesOfAnyCharacters) {
+    std::mt19937 random(23);
+    const std::u16string alphabets[] = {
+        u"abcde",
+        u"abcdeABZ1'\u00e9\u00c9",
+        u"aeiostAE?\u00df\U0001F600",
+        u"xyz",
+    };
+    for (const std::u16string& alphabet : alphabets) {
+        std::vector<std::u16string> items;
+        for (int i = 0; i < 400; ++i) {
+            items.push_back(randomText(random, alphabet, 0, 10));
+        }
+        items.push_back(items[7]);
+        const TestDictionary dictionary(items);
+        expectSameAsLiteral(dictionary, letterSetsFor(random, items, alphabet, 150),
+                            reference::InitialSkip::Off);
+    }
+}
+
+TEST(UnscrambleDifferential, AgreesOnEmptyAndTinyDictionaries) {
+    std::mt19937 random(5);
+    const std::vector<std::vector<std::u16string>> dictionaries = {
+        {}, {u"ab"}, {u"Ab", u"ab", u"ba"}, {u"a", u"b", u""}};
+    for (const auto& items : dictionaries) {
+        const TestDictionary dictionary(items);
+        expectSameAsLiteral(dictionary, {u"xb", u"ab", u"?", u"??", u"ba?", u""},
+                            reference::InitialSkip::Off);
+    }
+}
+
+}  // namespace
+}  // namespace wordloom::tests
