@@ -1,0 +1,144 @@
+// Wordloom Anagram Finder Studio: builds the main window's widgets, the adapters through which
+// the window logic reaches them, and the system services; hands them to window::Form1; runs
+// Form_Load and then the event loop.
+
+#include <QApplication>
+#include <QtGlobal>
+#include <array>
+#include <chrono>
+#include <exception>
+#include <memory>
+#include <random>
+#include <utility>
+
+#include "platform/qt/form1_widget.h"
+#include "platform/qt/qt_clipboard.h"
+#include "platform/qt/qt_controls.h"
+#include "platform/qt/qt_dialogs.h"
+#include "platform/qt/qt_list_views.h"
+#include "platform/qt/qt_main_window.h"
+#include "platform/qt/qt_settings_store.h"
+#include "platform/qt/qt_shell.h"
+#include "platform/qt/qt_text.h"
+#include "platform/qt/xlsx_spreadsheet.h"
+#include "window/form1.h"
+
+namespace {
+
+using namespace wordloom;
+using platform::qt::Form1Widget;
+
+// The handlers report their own failures; anything else must still not unwind through Qt's
+// event dispatch, which cannot pass exceptions on.
+template <typename Handler>
+auto guarded(Handler handler) {
+    return [handler = std::move(handler)](auto&&... args) {
+        try {
+            handler(std::forward<decltype(args)>(args)...);
+        } catch (const std::exception& error) {
+            qWarning("Unexpected failure in a window handler: %s", error.what());
+        }
+    };
+}
+
+window::PointerArea areaOf(Form1Widget::PointerZone zone) {
+    switch (zone) {
+        case Form1Widget::PointerZone::PushButton:
+            return window::PointerArea::PushButton;
+        case Form1Widget::PointerZone::ListView:
+            return window::PointerArea::ListView;
+        case Form1Widget::PointerZone::Frame:
+            return window::PointerArea::Frame;
+        case Form1Widget::PointerZone::Form:
+            break;
+    }
+    return window::PointerArea::Form;
+}
+
+// A whole number from 1 to 100 for the occasional home-page visit, seeded from the clock.
+int drawHomePageNumber() {
+    static std::mt19937 generator = [] {
+        std::random_device device;
+        const auto now = std::chrono::system_clock::now().time_since_epoch().count();
+        std::seed_seq seed{device(), static_cast<unsigned>(now), static_cast<unsigned>(now >> 32)};
+        return std::mt19937(seed);
+    }();
+    return std::uniform_int_distribution<int>(1, 100)(generator);
+}
+
+void connectButton(Form1Widget& form, int number, window::Form1& logic,
+                   void (window::Form1::*handler)()) {
+    QObject::connect(&form.pushButton(number), &QPushButton::clicked, &form,
+                     [call = guarded([&logic, handler] { (logic.*handler)(); })] { call(); });
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("wordloom"));
+
+    Form1Widget form;
+    platform::qt::QtMainWindow mainWindow(form);
+    platform::qt::QtListView listView1(form.listView1(), form.letterSets());
+    platform::qt::QtResultListView listView2(form.listView2(), form.results());
+    std::array<std::unique_ptr<platform::qt::QtCheckBox>, 7> checks;
+    std::array<platform::CheckBox*, 7> checkPointers{};
+    for (std::size_t i = 0; i < checks.size(); ++i) {
+        checks[i] = std::make_unique<platform::qt::QtCheckBox>(form.check(static_cast<int>(i) + 1));
+        checkPointers[i] = checks[i].get();
+    }
+    platform::qt::QtProgressDisplay progressBar1(form.progressBar1());
+    platform::qt::QtMessageBox messages(&form);
+    platform::qt::QtInputBox inputBox(&form);
+    platform::qt::QtFileDialog commonDialog1(&form);
+    platform::qt::QtClipboard clipboard;
+    platform::qt::QtSettingsStore settings;
+    platform::qt::QtShell shell;
+    platform::qt::XlsxSpreadsheetService spreadsheets;
+    platform::qt::QtEventPump events;
+
+    window::Form1 logic({
+        .Form1 = mainWindow,
+        .ListView1 = listView1,
+        .ListView2 = listView2,
+        .Check = checkPointers,
+        .ProgressBar1 = progressBar1,
+        .messages = messages,
+        .inputBox = inputBox,
+        .CommonDialog1 = commonDialog1,
+        .clipboard = clipboard,
+        .settings = settings,
+        .shell = shell,
+        .spreadsheets = spreadsheets,
+        .events = events,
+        // applicationDirPath() resolves symbolic links to the program file.
+        .applicationFolder = platform::qt::toU16String(QCoreApplication::applicationDirPath()),
+        .drawHomePageNumber = drawHomePageNumber,
+    });
+
+    connectButton(form, 1, logic, &window::Form1::PushButton1_Click);
+    connectButton(form, 2, logic, &window::Form1::PushButton2_Click);
+    connectButton(form, 3, logic, &window::Form1::PushButton3_Click);
+    connectButton(form, 4, logic, &window::Form1::PushButton4_Click);
+    connectButton(form, 5, logic, &window::Form1::PushButton5_Click);
+    connectButton(form, 6, logic, &window::Form1::PushButton6_Click);
+    connectButton(form, 7, logic, &window::Form1::PushButton7_Click);
+    connectButton(form, 8, logic, &window::Form1::PushButton8_Click);
+    connectButton(form, 13, logic, &window::Form1::PushButton13_Click);
+    listView1.setDoubleClickHandler(guarded([&logic] { logic.ListView1_DblClick(); }));
+    listView1.setKeyDownHandler(guarded([&logic](int keyCode, bool shift, bool ctrl, bool alt) {
+        logic.ListView1_KeyDown(keyCode, shift, ctrl, alt);
+    }));
+    form.setPointerMovedHandler(
+        guarded([&logic](Form1Widget::PointerZone zone) { logic.PointerMoved(areaOf(zone)); }));
+    form.setCloseHandler(guarded([&logic] { logic.Form_Unload(); }));
+
+    form.centreOnScreen();  // before the start-up, so its message boxes centre on the window too
+    logic.Form_Load();
+    if (mainWindow.ended()) {
+        return 0;  // the start-up ended the program before the window was shown
+    }
+    form.show();
+    return QApplication::exec();
+}

@@ -1,0 +1,234 @@
+#include "form1_widget.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QHeaderView>
+#include <QScreen>
+#include <algorithm>
+#include <cmath>
+#include <stdexcept>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "event_hook.h"
+#include "frame/layout.h"
+#include "qt_controls.h"
+#include "qt_text.h"
+
+namespace wordloom::platform::qt {
+namespace {
+
+using frame::ControlFont;
+using frame::ControlKind;
+using frame::ControlLayout;
+
+int pixels(int twips) {
+    return static_cast<int>(std::lround(double(twips) / frame::TwipsPerPixel));
+}
+
+QFont arialBold(double points) {
+    QFont font(toQString(frame::FontFamily));
+    font.setPointSizeF(points);
+    font.setBold(true);
+    return font;
+}
+
+// The number after a design name's prefix: "PushButton13" gives 13.
+int numberIn(std::u16string_view name, std::u16string_view prefix) {
+    return toQString(name.substr(prefix.size())).toInt();
+}
+
+// Gives a control its background colour. A check box takes the colour into its palette but is
+// drawn transparent, so it blends into the panel the style draws inside Frame1 instead of
+// standing out as a patch on it.
+void paintBackground(QWidget& widget, const QColor& colour) {
+    QPalette palette = widget.palette();
+    palette.setColor(QPalette::Window, colour);
+    widget.setPalette(palette);
+    widget.setAutoFillBackground(qobject_cast<QCheckBox*>(&widget) == nullptr);
+}
+
+}  // namespace
+
+Form1Widget::Form1Widget(QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                          Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint) {
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("Form1"));
+    setFixedSize(pixels(frame::ClientWidthTwips), pixels(frame::ClientHeightTwips));
+    setFont(arialBold(frame::WindowFontPoints));
+    paintBackground(*this, Qt::white);
+    createControls();
+    setTabOrder();
+    watchPointer(*this, PointerZone::Form);
+}
+
+void Form1Widget::createControls() {
+    for (const ControlLayout& control : frame::MainWindowLayout) {
+        const QString caption = toQString(control.caption);
+        QWidget* widget = nullptr;
+        switch (control.kind) {
+            case ControlKind::Frame:
+                m_frame1 = new QGroupBox(caption, this);
+                paintBackground(*m_frame1, Qt::white);
+                watchPointer(*m_frame1, PointerZone::Frame);
+                widget = m_frame1;
+                break;
+            case ControlKind::CheckBox: {
+                auto* box = new TwoStateClickCheckBox(caption, m_frame1);
+                paintBackground(*box, Qt::white);
+                stopPointerMoves(*box);
+                m_checks.at(static_cast<std::size_t>(numberIn(control.name, u"Check") - 1)) = box;
+                widget = box;
+                break;
+            }
+            case ControlKind::ProgressBar:
+                m_progressBar1 = new PlainTextProgressBar(this);
+                m_progressBar1->setRange(0, 100);
+                m_progressBar1->setValue(0);
+                m_progressBar1->setAlignment(Qt::AlignCenter);
+                m_progressBar1->setPlainText(caption);
+                stopPointerMoves(*m_progressBar1);
+                widget = m_progressBar1;
+                break;
+            case ControlKind::ListView:
+                if (control.name == u"ListView1") {
+                    m_letterSets = new LetterSetModel(this);
+                    m_listView1 = createList(m_letterSets);
+                    m_letterSets->setToolTip(toQString(frame::ListView1ToolTip));
+                    m_listView1->setToolTip(toQString(frame::ListView1ToolTip));
+                    m_listView1->setAccessibleName(QStringLiteral("Scramble Letters"));
+                    widget = m_listView1;
+                } else {
+                    m_results = new ResultListModel(this);
+                    m_listView2 = createList(m_results);
+                    m_results->setToolTip(toQString(frame::ListView2ToolTip));
+                    m_listView2->setToolTip(toQString(frame::ListView2ToolTip));
+                    m_listView2->setAccessibleName(QStringLiteral("Unscramble Letters"));
+                    widget = m_listView2;
+                }
+                break;
+            case ControlKind::PushButton: {
+                auto* button = new QPushButton(caption, this);
+                button->setAutoDefault(false);
+                m_pushButtons[numberIn(control.name, u"PushButton")] = button;
+                watchPointer(*button, PointerZone::PushButton);
+                widget = button;
+                break;
+            }
+        }
+        widget->setObjectName(toQString(control.name));
+        widget->setGeometry(pixels(control.left), pixels(control.top), pixels(control.width),
+                            pixels(control.height));
+        if (!caption.isEmpty()) {
+            widget->setAccessibleName(caption);
+        }
+        switch (control.font) {
+            case ControlFont::Window:
+            case ControlFont::List:
+                widget->setFont(arialBold(frame::WindowFontPoints));
+                break;
+            case ControlFont::Button:
+                widget->setFont(arialBold(frame::ButtonFontPoints));
+                break;
+            case ControlFont::None:
+                break;
+        }
+    }
+}
+
+QTreeView* Form1Widget::createList(ListModelBase* model) {
+    auto* view = new QTreeView(this);
+    view->setModel(model);
+    view->setRootIsDecorated(false);
+    view->setItemsExpandable(false);
+    view->setExpandsOnDoubleClick(false);
+    view->setUniformRowHeights(true);  // keeps a million rows as fast as ten
+    view->setHeaderHidden(false);
+    view->setSelectionMode(QAbstractItemView::SingleSelection);
+    view->setSelectionBehavior(QAbstractItemView::SelectRows);
+    view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    view->setAllColumnsShowFocus(true);
+    view->header()->setSectionsMovable(false);
+    // The column keeps the width it is given; the user drags its edge to reveal long words.
+    view->header()->setStretchLastSection(false);
+    for (QWidget* part : {static_cast<QWidget*>(view), view->viewport(),
+                          static_cast<QWidget*>(view->header()), view->header()->viewport()}) {
+        watchPointer(*part, PointerZone::ListView);
+    }
+    return view;
+}
+
+void Form1Widget::setTabOrder() {
+    std::vector<std::pair<int, QWidget*>> order;
+    for (const ControlLayout& control : frame::MainWindowLayout) {
+        order.emplace_back(control.tabIndex, findChild<QWidget*>(toQString(control.name)));
+    }
+    std::sort(order.begin(), order.end(),
+              [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (std::size_t i = 1; i < order.size(); ++i) {
+        QWidget::setTabOrder(order[i - 1].second, order[i].second);
+    }
+}
+
+void Form1Widget::stopPointerMoves(QWidget& widget) {
+    // Moves arrive without a pressed button only with tracking on. A move that a control does not
+    // take travels on to its parent, so without this the window's (or Frame1's) reaction would
+    // follow every move over the control.
+    widget.setMouseTracking(true);
+    widget.setAttribute(Qt::WA_NoMousePropagation);
+}
+
+void Form1Widget::watchPointer(QWidget& widget, PointerZone zone) {
+    stopPointerMoves(widget);
+    new EventHook(widget, {QEvent::MouseMove}, [this, zone](QEvent&) {
+        if (m_onPointerMoved) {
+            m_onPointerMoved(zone);
+        }
+    });
+}
+
+QPushButton& Form1Widget::pushButton(int number) const {
+    const auto found = m_pushButtons.find(number);
+    if (found == m_pushButtons.end()) {
+        throw std::out_of_range("Form1 has no PushButton" + std::to_string(number) + ".");
+    }
+    return *found->second;
+}
+
+QCheckBox& Form1Widget::check(int number) const {
+    if (number < 1 || number > static_cast<int>(m_checks.size())) {
+        throw std::out_of_range("Form1 has no Check" + std::to_string(number) + ".");
+    }
+    return *m_checks[static_cast<std::size_t>(number - 1)];
+}
+
+void Form1Widget::setPointerMovedHandler(std::function<void(PointerZone)> handler) {
+    m_onPointerMoved = std::move(handler);
+}
+
+void Form1Widget::useButtonFaceColours() {
+    const QColor face = QApplication::palette().color(QPalette::Button);
+    paintBackground(*this, face);
+    paintBackground(*m_frame1, face);
+    for (QCheckBox* box : m_checks) {
+        paintBackground(*box, face);
+    }
+}
+
+void Form1Widget::centreOnScreen() {
+    if (const QScreen* shown = screen()) {
+        move(shown->availableGeometry().center() - rect().center());
+    }
+}
+
+void Form1Widget::closeEvent(QCloseEvent* event) {
+    event->accept();
+    if (m_onClose) {
+        m_onClose();
+    }
+}
+
+}  // namespace wordloom::platform::qt

@@ -1,0 +1,196 @@
+#include "qt_list_views.h"
+
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QKeyEvent>
+#include <cmath>
+#include <string>
+
+#include "key_codes.h"
+#include "qt_text.h"
+
+namespace wordloom::platform::qt {
+namespace {
+
+// Item positions count from 1; returns the model row of a valid one.
+int rowOf(int item, int count) {
+    if (item < 1 || item > count) {
+        throw ListIndexError("List item " + std::to_string(item) +
+                             " does not exist; the list holds " + std::to_string(count) +
+                             " items.");
+    }
+    return item - 1;
+}
+
+int columnOf(int column, const ListModelBase& model) {
+    if (column < 1 || column > model.headerCount()) {
+        throw ListIndexError("List column " + std::to_string(column) +
+                             " does not exist; the list has " +
+                             std::to_string(model.headerCount()) + " columns.");
+    }
+    return column - 1;
+}
+
+std::optional<int> selectedItemOf(const QTreeView& view) {
+    const QModelIndexList rows = view.selectionModel()->selectedRows();
+    if (rows.isEmpty()) {
+        return std::nullopt;
+    }
+    return rows.first().row() + 1;
+}
+
+void setColumnWidthOf(QTreeView& view, const ListModelBase& model, int column, int twips) {
+    view.setColumnWidth(columnOf(column, model), static_cast<int>(std::lround(twips / 15.0)));
+}
+
+}  // namespace
+
+// ---- QtListView ----
+
+QtListView::QtListView(QTreeView& view, LetterSetModel& model) : m_view(view), m_model(model) {}
+
+int QtListView::count() const {
+    return m_model.size();
+}
+
+std::u16string QtListView::text(int item) const {
+    return m_model.text(rowOf(item, m_model.size()));
+}
+
+std::u16string QtListView::subItem(int item, int /*k*/) const {
+    rowOf(item, m_model.size());
+    return {};  // letter sets have no sub-items
+}
+
+bool QtListView::isChecked(int item) const {
+    rowOf(item, m_model.size());
+    return false;  // the letter-set list shows no check boxes
+}
+
+void QtListView::addItem(const std::u16string& text) {
+    m_model.append(text);
+}
+
+void QtListView::removeItem(int item) {
+    m_model.remove(rowOf(item, m_model.size()));
+}
+
+void QtListView::clear() {
+    m_model.clear();
+}
+
+std::optional<int> QtListView::selectedItem() const {
+    return selectedItemOf(m_view);
+}
+
+void QtListView::addColumnHeader(const std::u16string& text) {
+    m_model.addHeader(text);
+}
+
+void QtListView::setColumnWidth(int column, int twips) {
+    setColumnWidthOf(m_view, m_model, column, twips);
+}
+
+int QtListView::columnCount() const {
+    return m_model.headerCount();
+}
+
+std::u16string QtListView::headerText(int column) const {
+    return m_model.headers()[static_cast<std::size_t>(columnOf(column, m_model))];
+}
+
+std::shared_ptr<const TableSnapshot> QtListView::snapshot() const {
+    auto table = std::make_shared<TableData>();
+    table->headers = m_model.headers();
+    table->rows.reserve(m_model.texts().size());
+    for (const std::u16string& text : m_model.texts()) {
+        table->rows.push_back({{text}, false});
+    }
+    return table;
+}
+
+void QtListView::setDoubleClickHandler(std::function<void()> handler) {
+    // The viewport receives double-clicks on rows and on the empty space below them alike.
+    delete m_doubleClickHook;
+    m_doubleClickHook = new EventHook(*m_view.viewport(), {QEvent::MouseButtonDblClick},
+                                      [handler = std::move(handler)](QEvent&) { handler(); });
+}
+
+void QtListView::setKeyDownHandler(std::function<void(int, bool, bool, bool)> handler) {
+    delete m_keyDownHook;
+    m_keyDownHook =
+        new EventHook(m_view, {QEvent::KeyPress}, [handler = std::move(handler)](QEvent& event) {
+            const auto& key = static_cast<QKeyEvent&>(event);
+            const Qt::KeyboardModifiers modifiers = key.modifiers();
+            handler(windowsKeyCode(key.key()), modifiers.testFlag(Qt::ShiftModifier),
+                    modifiers.testFlag(Qt::ControlModifier), modifiers.testFlag(Qt::AltModifier));
+        });
+}
+
+// ---- QtResultListView ----
+
+QtResultListView::QtResultListView(QTreeView& view, ResultListModel& model)
+    : m_view(view), m_model(model) {}
+
+int QtResultListView::count() const {
+    return m_model.size();
+}
+
+std::u16string QtResultListView::text(int item) const {
+    return std::u16string(m_model.text(rowOf(item, m_model.size())));
+}
+
+std::u16string QtResultListView::subItem(int item, int /*k*/) const {
+    rowOf(item, m_model.size());
+    return {};  // results have no sub-items
+}
+
+bool QtResultListView::isChecked(int item) const {
+    return m_model.isChecked(rowOf(item, m_model.size()));
+}
+
+void QtResultListView::addItem(const std::u16string& text) {
+    m_model.appendText(text);
+}
+
+void QtResultListView::removeItem(int item) {
+    m_model.remove(rowOf(item, m_model.size()));
+}
+
+void QtResultListView::clear() {
+    m_model.clear();
+}
+
+std::optional<int> QtResultListView::selectedItem() const {
+    return selectedItemOf(m_view);
+}
+
+void QtResultListView::addColumnHeader(const std::u16string& text) {
+    m_model.addHeader(text);
+}
+
+void QtResultListView::setColumnWidth(int column, int twips) {
+    setColumnWidthOf(m_view, m_model, column, twips);
+}
+
+int QtResultListView::columnCount() const {
+    return m_model.headerCount();
+}
+
+std::u16string QtResultListView::headerText(int column) const {
+    return m_model.headers()[static_cast<std::size_t>(columnOf(column, m_model))];
+}
+
+std::shared_ptr<const TableSnapshot> QtResultListView::snapshot() const {
+    return m_model.snapshot();
+}
+
+void QtResultListView::setDictionary(std::shared_ptr<const engine::Dictionary> dictionary) {
+    m_model.setDictionary(std::move(dictionary));
+}
+
+void QtResultListView::appendWords(std::span<const std::uint32_t> wordPositions) {
+    m_model.appendWords(wordPositions);
+}
+
+}  // namespace wordloom::platform::qt

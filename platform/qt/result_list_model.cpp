@@ -1,0 +1,162 @@
+#include "result_list_model.h"
+
+#include <stdexcept>
+
+#include "qt_text.h"
+
+namespace wordloom::platform::qt {
+namespace {
+
+static_assert(sizeof(ResultListModel::Row) == 8);
+
+std::u16string_view rowText(const ResultListModel::Row& row, const engine::Dictionary* dictionary,
+                            const std::vector<std::u16string>& texts) {
+    if ((row.ref & ResultListModel::TextRef) != 0) {
+        return texts[row.ref & ~ResultListModel::TextRef];
+    }
+    return dictionary->words()[row.ref];
+}
+
+// A copy of the rows (positions and check marks) that reads the words from the dictionary it
+// shares with the list, so taking it costs eight bytes per row and no text copies.
+class ResultSnapshot final : public TableSnapshot {
+public:
+    ResultSnapshot(std::vector<std::u16string> headers,
+                   std::shared_ptr<const engine::Dictionary> dictionary,
+                   std::vector<ResultListModel::Row> rows, std::vector<std::u16string> texts)
+        : m_headers(std::move(headers)),
+          m_dictionary(std::move(dictionary)),
+          m_rows(std::move(rows)),
+          m_texts(std::move(texts)) {}
+
+    int columnCount() const override { return static_cast<int>(m_headers.size()); }
+    std::u16string_view header(int column) const override {
+        return m_headers.at(static_cast<std::size_t>(column - 1));
+    }
+    int rowCount() const override { return static_cast<int>(m_rows.size()); }
+    std::u16string_view cell(int row, int column) const override {
+        const ResultListModel::Row& r = m_rows.at(static_cast<std::size_t>(row - 1));
+        return column == 1 ? rowText(r, m_dictionary.get(), m_texts) : std::u16string_view();
+    }
+    bool isChecked(int row) const override {
+        return m_rows.at(static_cast<std::size_t>(row - 1)).checked;
+    }
+
+private:
+    std::vector<std::u16string> m_headers;
+    std::shared_ptr<const engine::Dictionary> m_dictionary;
+    std::vector<ResultListModel::Row> m_rows;
+    std::vector<std::u16string> m_texts;
+};
+
+}  // namespace
+
+void ResultListModel::setDictionary(std::shared_ptr<const engine::Dictionary> dictionary) {
+    // Rows already listed name words of the dictionary they were found in: they keep their
+    // words as texts, so a later dictionary cannot change or invalidate them.
+    for (Row& row : m_rows) {
+        if ((row.ref & TextRef) == 0) {
+            m_texts.emplace_back(m_dictionary->words()[row.ref]);
+            row.ref = TextRef | static_cast<std::uint32_t>(m_texts.size() - 1);
+        }
+    }
+    m_dictionary = std::move(dictionary);
+}
+
+void ResultListModel::appendWords(std::span<const std::uint32_t> wordPositions) {
+    if (wordPositions.empty()) {
+        return;
+    }
+    const std::size_t wordCount = m_dictionary ? m_dictionary->words().size() : 0;
+    for (std::uint32_t position : wordPositions) {
+        if (position >= wordCount || (position & TextRef) != 0) {
+            throw std::out_of_range("Cannot list word " + std::to_string(position) +
+                                    ": the loaded dictionary holds " + std::to_string(wordCount) +
+                                    " words.");
+        }
+    }
+    const int first = size();
+    beginInsertRows(QModelIndex(), first, first + static_cast<int>(wordPositions.size()) - 1);
+    m_rows.reserve(m_rows.size() + wordPositions.size());
+    for (std::uint32_t position : wordPositions) {
+        m_rows.push_back({position, false});
+    }
+    endInsertRows();
+}
+
+void ResultListModel::appendText(std::u16string text) {
+    const int row = size();
+    beginInsertRows(QModelIndex(), row, row);
+    m_rows.push_back({TextRef | static_cast<std::uint32_t>(m_texts.size()), false});
+    m_texts.push_back(std::move(text));
+    endInsertRows();
+}
+
+void ResultListModel::remove(int row) {
+    beginRemoveRows(QModelIndex(), row, row);
+    m_rows.erase(m_rows.begin() + row);
+    endRemoveRows();
+}
+
+void ResultListModel::clear() {
+    // A reset is one notification however many rows go, unlike removing a million rows.
+    beginResetModel();
+    m_rows = {};
+    m_texts = {};
+    endResetModel();
+}
+
+std::u16string_view ResultListModel::text(int row) const {
+    return rowText(m_rows.at(static_cast<std::size_t>(row)), m_dictionary.get(), m_texts);
+}
+
+std::shared_ptr<const TableSnapshot> ResultListModel::snapshot() const {
+    return std::make_shared<ResultSnapshot>(headers(), m_dictionary, m_rows, m_texts);
+}
+
+int ResultListModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : size();
+}
+
+QVariant ResultListModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || index.row() >= size()) {
+        return {};
+    }
+    const bool ownColumn = index.column() == 0;
+    switch (role) {
+        case Qt::DisplayRole:
+        case Qt::AccessibleTextRole:
+            return ownColumn ? toQString(text(index.row())) : QString();
+        case Qt::CheckStateRole:
+            if (!ownColumn) {
+                return {};
+            }
+            return m_rows[static_cast<std::size_t>(index.row())].checked ? Qt::Checked
+                                                                         : Qt::Unchecked;
+        default:
+            return commonData(role);
+    }
+}
+
+bool ResultListModel::setData(const QModelIndex& index, const QVariant& value, int role) {
+    if (role != Qt::CheckStateRole || !index.isValid() || index.column() != 0 ||
+        index.row() >= size()) {
+        return false;
+    }
+    m_rows[static_cast<std::size_t>(index.row())].checked = value.toInt() == Qt::Checked;
+    emit dataChanged(index, index, {Qt::CheckStateRole});
+    return true;
+}
+
+Qt::ItemFlags ResultListModel::flags(const QModelIndex& index) const {
+    if (!index.isValid()) {
+        return Qt::NoItemFlags;
+    }
+    Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
+    if (index.column() == 0) {
+        flags |= Qt::ItemIsUserCheckable;
+    }
+    return flags;
+}
+
+}  // namespace wordloom::platform::qt

@@ -1,0 +1,243 @@
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QSignalSpy>
+#include <QStyle>
+#include <QStyleOptionViewItem>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTreeView>
+#include <memory>
+#include <numeric>
+#include <vector>
+
+#include "engine/dictionary.h"
+#include "platform/qt/form1_widget.h"
+#include "platform/qt/qt_list_views.h"
+#include "platform/qt/qt_text.h"
+#include "window_test_app.h"
+
+namespace qt = wordloom::platform::qt;
+using wordloom::platform::ListIndexError;
+
+namespace {
+
+std::shared_ptr<const wordloom::engine::Dictionary> testDictionary() {
+    static const auto dictionary = [] {
+        QTemporaryDir folder;
+        QFile file(folder.filePath(QStringLiteral("words.dic")));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("wireless\nrecap\ntatu\napt\nlews\n");
+        file.close();
+        return wordloom::engine::loadDictionary(file.fileName().toStdString());
+    }();
+    return dictionary;
+}
+
+struct ApplicationFirst {
+    ApplicationFirst() { window_test::application(); }
+};
+
+struct Lists : ApplicationFirst {
+    qt::Form1Widget form;
+    qt::QtListView letters{form.listView1(), form.letterSets()};
+    qt::QtResultListView results{form.listView2(), form.results()};
+};
+
+}  // namespace
+
+TEST(QtText, KeepsEveryCodeUnitBothWays) {
+    const std::u16string text{u'\xFEFF', u'a', u'\xD800', u'b', u'\xDFFF', u'\xE9'};
+    const QString converted = qt::toQString(text);
+    EXPECT_EQ(converted.size(), 6);
+    EXPECT_EQ(qt::toU16String(converted), text);
+}
+
+TEST(LetterSetList, KeepsOrderAndMovesLaterItemsUpOnRemove) {
+    Lists lists;
+    for (const char16_t* text : {u"tatuprec", u"wireless", u"  ab c "}) {
+        lists.letters.addItem(text);
+    }
+    lists.letters.addItem(u"tatuprec");  // duplicates stay
+    lists.letters.removeItem(1);
+    ASSERT_EQ(lists.letters.count(), 3);
+    EXPECT_EQ(lists.letters.text(1), u"wireless");
+    EXPECT_EQ(lists.letters.text(2), u"  ab c ");
+    EXPECT_EQ(lists.letters.text(3), u"tatuprec");
+    EXPECT_EQ(lists.letters.subItem(1, 1), u"");
+    EXPECT_FALSE(lists.letters.isChecked(1));
+    EXPECT_EQ(lists.form.letterSets().data(lists.form.letterSets().index(0, 0)).toString(),
+              QStringLiteral("wireless"));
+}
+
+TEST(LetterSetList, RejectsPositionsThatDoNotExist) {
+    Lists lists;
+    lists.letters.addItem(u"abc");
+    EXPECT_THROW(lists.letters.text(0), ListIndexError);
+    EXPECT_THROW(lists.letters.text(2), ListIndexError);
+    EXPECT_THROW(lists.letters.removeItem(2), ListIndexError);
+    EXPECT_THROW(lists.letters.isChecked(-1), ListIndexError);
+    EXPECT_THROW(lists.letters.headerText(1), ListIndexError);
+    EXPECT_THROW(lists.letters.setColumnWidth(1, 7000), ListIndexError);
+    EXPECT_EQ(lists.letters.count(), 1);
+}
+
+TEST(LetterSetList, ClearKeepsHeaderAndWidthAndNextItemIsFirst) {
+    Lists lists;
+    lists.letters.addItem(u"early");  // shown even before the list has its header
+    lists.letters.addColumnHeader(u"Scramble Letters");
+    lists.letters.setColumnWidth(1, 7000);
+    EXPECT_EQ(lists.form.letterSets().columnCount(), 1);
+    lists.letters.clear();
+    lists.letters.addItem(u"abc");
+    EXPECT_EQ(lists.letters.count(), 1);
+    EXPECT_EQ(lists.letters.text(1), u"abc");
+    EXPECT_EQ(lists.letters.columnCount(), 1);
+    EXPECT_EQ(lists.letters.headerText(1), u"Scramble Letters");
+    EXPECT_EQ(lists.form.listView1().columnWidth(0), 467);  // 7000 twips at 15 per pixel
+    EXPECT_EQ(lists.form.letterSets().headerData(0, Qt::Horizontal).toString(),
+              QStringLiteral("Scramble Letters"));
+    lists.letters.addColumnHeader(u"More");
+    EXPECT_EQ(lists.letters.columnCount(), 2);
+    EXPECT_EQ(lists.form.letterSets().columnCount(), 2);
+}
+
+TEST(LetterSetList, SelectedItemIsTheSelectedRowNotTheCurrentOne) {
+    Lists lists;
+    for (const char16_t* text : {u"a", u"b", u"c"}) {
+        lists.letters.addItem(text);
+    }
+    QTreeView& view = lists.form.listView1();
+    view.selectionModel()->setCurrentIndex(view.model()->index(2, 0),
+                                           QItemSelectionModel::NoUpdate);
+    EXPECT_EQ(lists.letters.selectedItem(), std::nullopt);
+    view.selectionModel()->select(view.model()->index(1, 0),
+                                  QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    EXPECT_EQ(lists.letters.selectedItem(), 2);
+    lists.letters.removeItem(2);
+    EXPECT_EQ(lists.letters.selectedItem(), std::nullopt);
+}
+
+TEST(LetterSetList, SnapshotStaysAsTakenAfterEdits) {
+    Lists lists;
+    lists.letters.addColumnHeader(u"Scramble Letters");
+    lists.letters.addItem(u"abc");
+    lists.letters.addItem(u"def");
+    const auto snapshot = lists.letters.snapshot();
+    lists.letters.clear();
+    ASSERT_EQ(snapshot->rowCount(), 2);
+    EXPECT_EQ(snapshot->header(1), u"Scramble Letters");
+    EXPECT_EQ(snapshot->cell(2, 1), u"def");
+    EXPECT_EQ(snapshot->cell(2, 2), u"");
+}
+
+TEST(ResultList, AppendsAMillionRowsInOneInsertionAndClears) {
+    Lists lists;
+    const auto dictionary = testDictionary();
+    const auto words = static_cast<std::uint32_t>(dictionary->words().size());
+    ASSERT_GT(words, 2u);
+    lists.results.setDictionary(dictionary);
+    lists.results.addColumnHeader(u"Unscramble Letters");
+    std::vector<std::uint32_t> positions(1'000'000);
+    for (std::size_t i = 0; i < positions.size(); ++i) {
+        positions[i] = static_cast<std::uint32_t>(i % words);
+    }
+    QSignalSpy inserted(&lists.form.results(), &QAbstractItemModel::rowsInserted);
+    lists.results.appendWords(positions);
+    EXPECT_EQ(inserted.count(), 1);
+    ASSERT_EQ(lists.results.count(), 1'000'000);
+    EXPECT_EQ(lists.results.text(1'000'000), dictionary->words()[999'999 % words]);
+    EXPECT_FALSE(lists.results.isChecked(1'000'000));
+
+    lists.form.listView2().scrollToBottom();
+    lists.results.clear();
+    EXPECT_EQ(lists.results.count(), 0);
+    EXPECT_EQ(lists.results.headerText(1), u"Unscramble Letters");
+}
+
+TEST(ResultList, UserTicksRowsAndSnapshotKeepsThemAfterClear) {
+    Lists lists;
+    const auto dictionary = testDictionary();
+    lists.results.setDictionary(dictionary);
+    lists.results.addColumnHeader(u"Unscramble Letters");
+    const std::vector<std::uint32_t> positions{2, 0, 1};
+    lists.results.appendWords(positions);
+    qt::ResultListModel& model = lists.form.results();
+    const QModelIndex second = model.index(1, 0);
+    EXPECT_TRUE(model.flags(second).testFlag(Qt::ItemIsUserCheckable));
+    EXPECT_EQ(model.data(second, Qt::CheckStateRole).toInt(), Qt::Unchecked);
+    ASSERT_TRUE(model.setData(second, Qt::Checked, Qt::CheckStateRole));
+    EXPECT_TRUE(lists.results.isChecked(2));
+    EXPECT_FALSE(lists.results.isChecked(1));
+
+    const auto snapshot = lists.results.snapshot();
+    lists.results.clear();
+    lists.results.appendWords(std::vector<std::uint32_t>{1});
+    ASSERT_EQ(snapshot->rowCount(), 3);
+    EXPECT_EQ(snapshot->columnCount(), 1);
+    EXPECT_EQ(snapshot->header(1), u"Unscramble Letters");
+    EXPECT_EQ(snapshot->cell(1, 1), dictionary->words()[2]);
+    EXPECT_EQ(snapshot->cell(2, 1), dictionary->words()[0]);
+    EXPECT_TRUE(snapshot->isChecked(2));
+    EXPECT_FALSE(snapshot->isChecked(3));
+    EXPECT_EQ(snapshot->cell(1, 2), u"");
+
+    ASSERT_TRUE(model.setData(model.index(0, 0), Qt::Checked, Qt::CheckStateRole));
+    ASSERT_TRUE(model.setData(model.index(0, 0), Qt::Unchecked, Qt::CheckStateRole));
+    EXPECT_FALSE(lists.results.isChecked(1));
+}
+
+TEST(ResultList, RejectsPositionsOutsideTheDictionaryAndAddsNothing) {
+    Lists lists;
+    const std::vector<std::uint32_t> first{0};
+    EXPECT_THROW(lists.results.appendWords(first), std::out_of_range);  // no dictionary yet
+    const auto dictionary = testDictionary();
+    lists.results.setDictionary(dictionary);
+    const std::vector<std::uint32_t> positions{
+        0, static_cast<std::uint32_t>(dictionary->words().size())};
+    EXPECT_THROW(lists.results.appendWords(positions), std::out_of_range);
+    EXPECT_EQ(lists.results.count(), 0);
+    EXPECT_THROW(lists.results.text(1), ListIndexError);
+}
+
+TEST(ResultList, TextRowsAndRowsOfAnEarlierDictionaryKeepTheirWords) {
+    Lists lists;
+    const auto dictionary = testDictionary();
+    lists.results.setDictionary(dictionary);
+    lists.results.appendWords(std::vector<std::uint32_t>{1});
+    lists.results.addItem(u"typed");
+    lists.results.setDictionary(nullptr);
+    ASSERT_EQ(lists.results.count(), 2);
+    EXPECT_EQ(lists.results.text(1), dictionary->words()[1]);
+    EXPECT_EQ(lists.results.text(2), u"typed");
+    lists.results.removeItem(1);
+    EXPECT_EQ(lists.results.text(1), u"typed");
+}
+
+TEST(ResultList, AMillionRowsShowScrollTakeTicksAndClearInAShownList) {
+    Lists lists;
+    lists.results.setDictionary(testDictionary());
+    lists.results.addColumnHeader(u"Unscramble Letters");
+    lists.results.setColumnWidth(1, 7000);
+    lists.form.show();
+    std::vector<std::uint32_t> positions(1'000'000, 1);
+    lists.results.appendWords(positions);
+    QTreeView& view = lists.form.listView2();
+    view.scrollToBottom();
+    QApplication::processEvents();
+    const QModelIndex last = view.model()->index(999'999, 0);
+    const QRect row = view.visualRect(last);
+    ASSERT_TRUE(view.viewport()->rect().intersects(row));
+    QStyleOptionViewItem option;
+    option.initFrom(&view);
+    option.rect = row;
+    option.features = QStyleOptionViewItem::HasCheckIndicator;
+    const QRect box =
+        view.style()->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &option, &view);
+    QTest::mouseClick(view.viewport(), Qt::LeftButton, Qt::NoModifier, box.center());
+    EXPECT_TRUE(lists.results.isChecked(1'000'000));
+    EXPECT_FALSE(lists.results.isChecked(999'999));
+    lists.results.clear();
+    QApplication::processEvents();
+    EXPECT_EQ(view.model()->rowCount(), 0);
+}

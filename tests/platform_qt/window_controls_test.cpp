@@ -1,0 +1,207 @@
+#include <gtest/gtest.h>
+
+#include <QEventLoop>
+#include <QFile>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <cmath>
+#include <cstdlib>
+#include <vector>
+
+#include "platform/qt/cursor_file.h"
+#include "platform/qt/form1_widget.h"
+#include "platform/qt/qt_controls.h"
+#include "platform/qt/qt_main_window.h"
+#include "platform/qt/qt_text.h"
+#include "window_test_app.h"
+
+namespace qt = wordloom::platform::qt;
+using Clock = qt::QtEventPump::Clock;
+
+namespace {
+
+const QString handCursor = QStringLiteral(WORDLOOM_APP_DIR "/HAND-M.CUR");
+
+QByteArray readAll(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QString writeFile(const QTemporaryDir& folder, const QString& name, const QByteArray& bytes) {
+    const QString path = folder.filePath(name);
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+    return path;
+}
+
+}  // namespace
+
+TEST(QtCheckBox, NotifiesOnceForEachChangeAndNeverForTheSameState) {
+    window_test::application();
+    qt::Form1Widget form;
+    qt::QtCheckBox check(form.check(3));
+    int changes = 0;
+    check.setStateChangedHandler([&changes] { ++changes; });
+    check.setState(0);
+    EXPECT_EQ(changes, 0);
+    check.setState(1);
+    check.setState(1);
+    EXPECT_EQ(changes, 1);
+    EXPECT_EQ(check.state(), 1);
+    check.setState(2);
+    EXPECT_EQ(check.state(), 2);
+    EXPECT_EQ(form.check(3).checkState(), Qt::PartiallyChecked);
+    EXPECT_EQ(changes, 2);
+    EXPECT_THROW(check.setState(3), std::out_of_range);
+    EXPECT_EQ(changes, 2);
+}
+
+TEST(QtCheckBox, UserClicksOnlyTickAndClearEvenFromGrey) {
+    window_test::application();
+    qt::Form1Widget form;
+    qt::QtCheckBox check(form.check(1));
+    int changes = 0;
+    check.setStateChangedHandler([&changes] { ++changes; });
+    form.check(1).click();
+    EXPECT_EQ(check.state(), 1);
+    form.check(1).click();
+    EXPECT_EQ(check.state(), 0);
+    check.setState(2);
+    form.check(1).click();
+    EXPECT_EQ(check.state(), 1);
+    EXPECT_EQ(changes, 4);
+}
+
+TEST(QtProgressDisplay, RoundsAndHoldsTheValueWithinZeroToHundred) {
+    window_test::application();
+    qt::Form1Widget form;
+    qt::QtProgressDisplay progress(form.progressBar1());
+    const std::vector<std::pair<double, int>> cases{
+        {100.0 / 3, 33}, {49.5, 50}, {-4, 0}, {250.7, 100}, {std::nan(""), 0}, {1e300, 100}};
+    for (const auto& [value, shown] : cases) {
+        progress.setValue(value);
+        EXPECT_EQ(form.progressBar1().value(), shown) << value;
+    }
+}
+
+TEST(QtProgressDisplay, ShowsTextAsTypedAndMirrorsItForScreenReaders) {
+    window_test::application();
+    qt::Form1Widget form;
+    qt::QtProgressDisplay progress(form.progressBar1());
+    progress.setValue(20);
+    progress.setText(u"Processing: 50% %p %v");
+    EXPECT_EQ(form.progressBar1().text(), QStringLiteral("Processing: 50% %p %v"));
+    EXPECT_TRUE(form.progressBar1().isTextVisible());
+    EXPECT_EQ(form.progressBar1().accessibleDescription(), QStringLiteral("Processing: 50% %p %v"));
+}
+
+TEST(QtEventPump, ProcessesAtMostOnceInTenMilliseconds) {
+    Clock::time_point now{};
+    int runs = 0;
+    qt::QtEventPump pump([&now] { return now; }, [&runs] { ++runs; });
+    pump.processEvents();
+    EXPECT_EQ(runs, 1);
+    now += std::chrono::milliseconds(9);
+    pump.processEvents();
+    EXPECT_EQ(runs, 1);
+    now += std::chrono::milliseconds(1);
+    pump.processEvents();
+    EXPECT_EQ(runs, 2);
+    pump.processEvents();
+    EXPECT_EQ(runs, 2);
+}
+
+TEST(QtMainWindow, PointerShapesShowOverTheWindowAndItsControls) {
+    window_test::application();
+    qt::Form1Widget form;
+    qt::QtMainWindow window(form);
+    QWidget& button = form.pushButton(2);
+    QWidget& viewport = *form.listView2().viewport();
+    window.setPointerShape(11);
+    EXPECT_EQ(window.pointerShape(), 11);
+    EXPECT_EQ(form.cursor().shape(), Qt::WaitCursor);
+    EXPECT_EQ(button.cursor().shape(), Qt::WaitCursor);
+    EXPECT_EQ(viewport.cursor().shape(), Qt::WaitCursor);
+    window.setPointerShape(99);  // no image loaded: the system's pointing hand
+    EXPECT_EQ(button.cursor().shape(), Qt::PointingHandCursor);
+    window.setPointerShape(0);
+    EXPECT_EQ(form.cursor().shape(), Qt::ArrowCursor);
+    EXPECT_EQ(viewport.cursor().shape(), Qt::ArrowCursor);
+    EXPECT_THROW(window.setPointerShape(2), std::out_of_range);
+    EXPECT_EQ(window.pointerShape(), 0);
+}
+
+TEST(QtMainWindow, CustomPointerUsesTheImageAndHotspotOfTheCursorFile) {
+    window_test::application();
+    qt::Form1Widget form;
+    qt::QtMainWindow window(form);
+    window.setPointerShape(99);
+    window.setCustomPointerImage(qt::toU16String(handCursor));
+    EXPECT_EQ(form.pushButton(1).cursor().shape(), Qt::BitmapCursor);
+    EXPECT_EQ(form.cursor().hotSpot(), QPoint(6, 0));
+    EXPECT_EQ(form.cursor().pixmap().size(), QSize(32, 32));
+
+    QByteArray moved = readAll(handCursor);
+    ASSERT_GT(moved.size(), 14);
+    moved[10] = 7;
+    moved[12] = 9;
+    QTemporaryDir folder;
+    const QCursor cursor = qt::loadCursorFile(writeFile(folder, "moved.cur", moved));
+    EXPECT_EQ(cursor.hotSpot(), QPoint(7, 9));
+}
+
+TEST(QtMainWindow, InvalidCursorFileThrowsAndKeepsTheImageItHad) {
+    window_test::application();
+    qt::Form1Widget form;
+    qt::QtMainWindow window(form);
+    window.setCustomPointerImage(qt::toU16String(handCursor));
+    QTemporaryDir folder;
+    QByteArray truncated = readAll(handCursor).left(30);
+    for (const QString& path :
+         {writeFile(folder, "text.cur", "not a cursor at all, just text"),
+          writeFile(folder, "short.cur", truncated), folder.filePath("missing.cur")}) {
+        EXPECT_THROW(window.setCustomPointerImage(qt::toU16String(path)), std::runtime_error)
+            << path.toStdString();
+    }
+    window.setPointerShape(99);
+    EXPECT_EQ(form.cursor().hotSpot(), QPoint(6, 0));
+}
+
+TEST(QtMainWindow, CaptionIconAndEndBeforeTheEventLoop) {
+    window_test::application();
+    qt::Form1Widget form;
+    qt::QtMainWindow window(form);
+    window.setCaption(u"Wordloom Anagram Finder Studio");
+    EXPECT_EQ(form.windowTitle(), QStringLiteral("Wordloom Anagram Finder Studio"));
+    window.setProgramIcon();
+    EXPECT_FALSE(form.windowIcon().isNull());
+    EXPECT_FALSE(window.ended());
+    window.endProgram();  // no event loop runs: only marks the program ended
+    EXPECT_TRUE(window.ended());
+}
+
+TEST(QtMainWindowDeathTest, EndProgramLeavesEveryNestedLoopAtOnce) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            window_test::application();
+            qt::Form1Widget form;
+            qt::QtMainWindow window(form);
+            form.show();
+            QTimer::singleShot(0, [&window] {
+                QEventLoop nested;  // as a modal dialog or a long operation's yield would run
+                QTimer::singleShot(0, [&window, &nested] {
+                    window.endProgram();
+                    nested.quit();
+                });
+                nested.exec();
+                std::abort();  // reached only if the program did not end
+            });
+            QApplication::exec();
+            std::abort();
+        },
+        testing::ExitedWithCode(0), "");
+}
