@@ -13,7 +13,7 @@ namespace fakes {
 
 // A fresh folder under the system's temporary folder, removed with everything in it at the end.
 class TempFolder {
-  public:
+public:
     TempFolder() {
         static std::atomic<int> counter{0};
         const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
@@ -41,7 +41,7 @@ class TempFolder {
         return toU16(file.string());
     }
 
-  private:
+private:
     // Test paths are ASCII.
     static std::u16string toU16(const std::string& text) {
         return std::u16string(text.begin(), text.end());
