@@ -1,7 +1,10 @@
 #include "dictionary.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <stdexcept>
@@ -9,115 +12,225 @@
 #include <system_error>
 
 #include "array_sort.h"
+#include "huge_page_buffer.h"
 #include "text.h"
 
 namespace wordloom::engine {
 
 namespace {
 
-constexpr std::size_t kChunkBytes = std::size_t{1} << 16;
+// Read size when the file's size cannot be known beforehand (the buffer doubles from there).
+constexpr std::size_t kUnknownSizeBytes = std::size_t{1} << 16;
 
-// Splits dictionary text, handed in chunks of any size, into items and keeps those of two or
-// more code units. Items end at a comma, CR or LF (CR LF is simply two separators with an empty,
-// dropped item between them). Blanks before an item are skipped. An item that begins with a
-// double quote runs to the closing quote (or the end of the text) and may hold commas and line
-// ends; whatever follows the closing quote up to the next separator is not part of it. An
-// unquoted item loses its trailing blanks.
-class ItemSplitter {
-public:
-    explicit ItemSplitter(WordList& words) : m_words(words) {}
+constexpr bool isSeparator(unsigned char byte) {
+    return byte == ',' || byte == '\r' || byte == '\n';
+}
 
-    void feed(std::u16string_view text) {
-        const std::size_t size = text.size();
-        std::size_t at = 0;
-        while (at < size) {
-            switch (m_state) {
-                case State::BeforeItem: {
-                    const char16_t unit = text[at];
-                    if (unit == u'"') {
-                        m_state = State::Quoted;
-                        ++at;
-                    } else if (unit == u' ' || isSeparator(unit)) {
-                        ++at;  // a leading blank, or the end of an empty item
-                    } else {
-                        m_state = State::Plain;
-                    }
+// Eight bytes at a time: the text is scanned as 64-bit blocks, byte i of the text in bits 8i to
+// 8i + 7 whatever the processor's byte order, and a test marks each byte by its top bit.
+constexpr std::uint64_t kEveryByte = 0x0101010101010101u;
+constexpr std::uint64_t kTopBits = 0x8080808080808080u;
+
+std::uint64_t loadBlock(const unsigned char* at) {
+    std::uint64_t block;
+    std::memcpy(&block, at, sizeof block);
+    if constexpr (std::endian::native == std::endian::big) {
+        std::uint64_t swapped = 0;
+        for (int i = 0; i < 8; ++i, block >>= 8) {
+            swapped = (swapped << 8) | (block & 0xFF);
+        }
+        block = swapped;
+    }
+    return block;
+}
+
+// The top bit of each byte of `block` that equals `byte` (exact: no carry crosses bytes).
+std::uint64_t bytesEqual(std::uint64_t block, unsigned char byte) {
+    const std::uint64_t difference = block ^ (kEveryByte * byte);
+    return ~(((difference & ~kTopBits) + ~kTopBits) | difference | ~kTopBits);
+}
+
+// How many bytes of `marks` have their top bit set (the other bits being clear): the multiply
+// adds the eight bytes up into the top one.
+std::size_t markedBytes(std::uint64_t marks) {
+    return static_cast<std::size_t>(((marks >> 7) * kEveryByte) >> 56);
+}
+
+// Writes the eight bytes of `block` as eight code units.
+void widenBlock(std::uint64_t block, char16_t* out) {
+    if constexpr (std::endian::native == std::endian::little) {
+        for (const int half : {0, 1}) {
+            std::uint64_t units = (block >> (32 * half)) & 0xFFFFFFFFu;
+            units = (units | (units << 16)) & 0x0000FFFF0000FFFFu;
+            units = (units | (units << 8)) & 0x00FF00FF00FF00FFu;
+            std::memcpy(out + 4 * half, &units, sizeof units);
+        }
+    } else {
+        for (int i = 0; i < 8; ++i) {
+            out[i] = static_cast<char16_t>((block >> (8 * i)) & 0xFF);
+        }
+    }
+}
+
+std::uint64_t separatorBytes(std::uint64_t block) {
+    return bytesEqual(block, ',') | bytesEqual(block, '\r') | bytesEqual(block, '\n');
+}
+
+// An upper bound of the items in the text: each one begins in its own run of bytes that are
+// not separators (the next item starts after a separator that follows the previous item).
+std::size_t countItemRuns(const unsigned char* from, const unsigned char* end) {
+    std::size_t runs = 0;
+    std::uint64_t separatorBefore = 0x80;  // the text starts as if after a separator
+    for (; end - from >= 8; from += 8) {
+        const std::uint64_t separators = separatorBytes(loadBlock(from));
+        runs += markedBytes(((separators << 8) | separatorBefore) & ~separators);
+        separatorBefore = separators >> 56;
+    }
+    bool afterSeparator = separatorBefore != 0;
+    for (; from != end; ++from) {
+        const bool separator = isSeparator(*from);
+        runs += static_cast<std::size_t>(afterSeparator && !separator);
+        afterSeparator = separator;
+    }
+    return runs;
+}
+
+// Decodes the run of non-ASCII bytes at `at` and moves `at` past it. An ASCII byte always
+// follows the run (a separator, a quote or the closing '\n'), which stops the scan.
+char16_t* decodeNonAscii(const unsigned char*& at, char16_t* out) {
+    const unsigned char* const run = at;
+    while (*at >= 0x80) {
+        ++at;
+    }
+    return decodeUtf8Part(
+        std::string_view(reinterpret_cast<const char*>(run), static_cast<std::size_t>(at - run)),
+        out);
+}
+
+// Decodes [from, end) to `out`; the byte at `end` is ASCII.
+char16_t* decodeBytes(const unsigned char* from, const unsigned char* end, char16_t* out) {
+    while (from != end) {
+        if (*from < 0x80) {
+            *out++ = *from++;
+        } else {
+            out = decodeNonAscii(from, out);
+        }
+    }
+    return out;
+}
+
+// Splits dictionary text into items and keeps those of two or more code units. Items end at a
+// comma, CR or LF (CR LF is simply two separators with an empty, dropped item between them).
+// Blanks before an item are skipped. An item that begins with a double quote runs to the closing
+// quote (or the end of the text) and may hold commas and line ends; whatever follows the closing
+// quote up to the next separator is not part of it. An unquoted item loses its trailing blanks.
+//
+// Separators, quotes and blanks are ASCII, and a UTF-8 sequence never continues across an ASCII
+// byte, so the bytes are split first and each item is decoded on its own, straight into the
+// word list's text (a byte gives at most one code unit, so the room that `words` reserves for
+// the byte count suffices). The byte at `end` must be a '\n', which stops every scan. When the
+// text is `cutOff` by a read failure, the item that runs into its end is left out.
+void splitItems(const unsigned char* at, const unsigned char* const end, bool cutOff,
+                WordList& words) {
+    char16_t* out = words.freeRoom();
+    auto keep = [&](char16_t* const word) {
+        if (out - word > 1) {
+            words.appendWritten(word, static_cast<std::size_t>(out - word));
+        } else {
+            out = word;
+        }
+    };
+    while (at < end) {
+        const unsigned char first = *at;
+        if (first == ' ' || isSeparator(first)) {
+            ++at;  // a leading blank, or the end of an empty item
+            continue;
+        }
+        char16_t* const word = out;
+        if (first == '"') {
+            const auto* quote = static_cast<const unsigned char*>(
+                std::memchr(at + 1, '"', static_cast<std::size_t>(end - (at + 1))));
+            const unsigned char* const itemEnd = quote != nullptr ? quote : end;
+            if (quote == nullptr && cutOff) {
+                break;
+            }
+            out = decodeBytes(at + 1, itemEnd, out);
+            keep(word);
+            at = itemEnd;
+            while (!isSeparator(*at)) {
+                ++at;
+            }
+            ++at;
+            continue;
+        }
+        for (;;) {
+            // Whole blocks of plain ASCII go over eight units at a time. Writing all eight even
+            // when the item ends inside the block stays within the room: the units written never
+            // outnumber the bytes read, and the block lies before `end`.
+            while (end - at >= 8) {
+                const std::uint64_t block = loadBlock(at);
+                widenBlock(block, out);
+                const std::uint64_t stops = separatorBytes(block) | (block & kTopBits);
+                if (stops != 0) {
+                    const int plain = std::countr_zero(stops) / 8;
+                    at += plain;
+                    out += plain;
                     break;
                 }
-                case State::Plain: {
-                    const std::size_t end = findSeparator(text, at);
-                    m_item.append(text.substr(at, end - at));
-                    at = end;
-                    if (at < size) {
-                        ++at;
-                        endPlainItem();
-                    }
-                    break;
-                }
-                case State::Quoted: {
-                    const std::size_t end = std::min(text.find(u'"', at), size);
-                    m_item.append(text.substr(at, end - at));
-                    at = end;
-                    if (at < size) {
-                        ++at;
-                        keepItem();
-                        m_state = State::AfterQuote;
-                    }
-                    break;
-                }
-                case State::AfterQuote:
-                    at = findSeparator(text, at);
-                    if (at < size) {
-                        ++at;
-                        m_state = State::BeforeItem;
-                    }
-                    break;
+                at += 8;
+                out += 8;
+            }
+            const unsigned char byte = *at;
+            if (isSeparator(byte)) {
+                break;
+            }
+            if (byte < 0x80) {
+                *out++ = byte;
+                ++at;
+            } else {
+                out = decodeNonAscii(at, out);
             }
         }
-    }
-
-    // The end of the text ends the item in progress.
-    void finish() {
-        if (m_state == State::Plain) {
-            endPlainItem();
-        } else if (m_state == State::Quoted) {
-            keepItem();
+        if (at == end && cutOff) {
+            out = word;
+            break;
         }
-        m_state = State::BeforeItem;
-    }
-
-private:
-    enum class State { BeforeItem, Plain, Quoted, AfterQuote };
-
-    static bool isSeparator(char16_t unit) {
-        return unit == u',' || unit == u'\r' || unit == u'\n';
-    }
-
-    static std::size_t findSeparator(std::u16string_view text, std::size_t from) {
-        while (from < text.size() && !isSeparator(text[from])) {
-            ++from;
+        while (out != word && out[-1] == u' ') {
+            --out;
         }
-        return from;
+        keep(word);
+        ++at;
     }
+}
 
-    void endPlainItem() {
-        const std::size_t kept = m_item.find_last_not_of(u' ');
-        m_item.resize(kept == std::u16string::npos ? 0 : kept + 1);
-        keepItem();
-        m_state = State::BeforeItem;
-    }
-
-    void keepItem() {
-        if (m_item.size() > 1) {
-            m_words.append(m_item);
-        }
-        m_item.clear();
-    }
-
-    WordList& m_words;
-    State m_state = State::BeforeItem;
-    std::u16string m_item;
+// The whole file in memory, followed by the '\n' that splitItems needs.
+struct FileBytes {
+    HugePageBuffer<unsigned char> bytes;
+    bool failed = false;
 };
+
+FileBytes readAll(std::FILE* file, const std::string& path) {
+    FileBytes read;
+    // With the size known, one read takes the whole file and sees its end (room for one byte
+    // more than the size, plus the '\n').
+    std::error_code sizeError;
+    const auto fileSize = std::filesystem::file_size(path, sizeError);
+    read.bytes.reserve(sizeError ? kUnknownSizeBytes : static_cast<std::size_t>(fileSize) + 2);
+    for (;;) {
+        if (read.bytes.capacity() - read.bytes.size() < 2) {
+            read.bytes.reserve(2 * read.bytes.capacity());
+        }
+        const std::size_t room = read.bytes.capacity() - read.bytes.size() - 1;
+        const std::size_t got = std::fread(read.bytes.end(), 1, room, file);
+        read.bytes.resize(read.bytes.size() + got);
+        if (got < room) {
+            read.failed = std::ferror(file) != 0;
+            break;
+        }
+    }
+    *read.bytes.end() = '\n';
+    return read;
+}
 
 }  // namespace
 
@@ -159,42 +272,25 @@ void DictionaryLoader::readItems() {
     m_source->finished = true;
     WordList& words = m_dictionary->m_words;
 
-    // Upper bounds from the file size: every kept item has at least two units, each from at
-    // least one byte, and a separator after it. Pages reserved but never written cost nothing,
-    // while growing the list step by step would copy it again and again.
-    std::error_code sizeError;
-    const auto fileSize = std::filesystem::file_size(m_path, sizeError);
-    if (!sizeError) {
-        words.reserve(static_cast<std::size_t>(fileSize),
-                      static_cast<std::size_t>(fileSize / 3 + 1));
+    // The whole file at once: one pass then splits and decodes it into the list, whose room is
+    // sized from the bytes, so nothing is copied twice and no buffer grows.
+    const FileBytes read = readAll(m_source->file, m_path);
+    const unsigned char* from = read.bytes.data();
+    const unsigned char* const end = from + read.bytes.size();
+    // A leading byte-order mark is dropped (exactly what decodeUtf8 does with it).
+    if (end - from >= 3 && from[0] == 0xEF && from[1] == 0xBB && from[2] == 0xBF) {
+        from += 3;
     }
-
-    // Small chunks that stay in the cache: the text goes straight from them into the list.
-    const std::unique_ptr<char[]> bytes(new char[kChunkBytes]);
-    std::u16string text;
-    Utf8Decoder decoder;
-    ItemSplitter splitter(words);
-    for (;;) {
-        const std::size_t read = std::fread(bytes.get(), 1, kChunkBytes, m_source->file);
-        text.clear();
-        decoder.feed(std::string_view(bytes.get(), read), text);
-        splitter.feed(text);
-        if (std::ferror(m_source->file) != 0) {
-            // The item cut off by the failure is left out; those before it stay.
-            words.seal();
-            throw std::runtime_error("Cannot read the dictionary file '" + m_path +
-                                     "' to its end; only the " + std::to_string(words.size()) +
-                                     " words before the failure are loaded.");
-        }
-        if (read < kChunkBytes) {
-            break;
-        }
-    }
-    text.clear();
-    decoder.finish(text);
-    splitter.feed(text);
-    splitter.finish();
+    words.reserve(words.textUnits() + static_cast<std::size_t>(end - from),
+                  words.size() + countItemRuns(from, end));
+    splitItems(from, end, read.failed, words);
     words.seal();
+    if (read.failed) {
+        // The item cut off by the failure is left out; those before it stay.
+        throw std::runtime_error("Cannot read the dictionary file '" + m_path +
+                                 "' to its end; only the " + std::to_string(words.size()) +
+                                 " words before the failure are loaded.");
+    }
 }
 
 void DictionaryLoader::close() {

@@ -1,5 +1,6 @@
 #include "text.h"
 
+#include <cstring>
 #include <cwctype>
 
 #include <locale.h>
@@ -75,72 +76,115 @@ char16_t lowerUnit(char16_t unit, locale_t locale) {
 
 }  // namespace
 
-void Utf8Decoder::feed(std::string_view bytes, std::u16string& out) {
-    const std::size_t start = out.size();
-    // Each byte gives at most one code unit, except a byte that completes a four-byte sequence
-    // (two units) or follows an unfinished sequence that it breaks (U+FFFD and itself).
-    out.resize(start + bytes.size() + 2);
-    char16_t* to = out.data() + start;
-    const auto* from = reinterpret_cast<const unsigned char*>(bytes.data());
-    const auto* const end = from + bytes.size();
+namespace {
 
+// The decoder's state between calls; a local copy keeps it in registers while decoding.
+struct DecodeState {
+    std::uint32_t codePoint = 0;
+    int pending = 0;  // continuation bytes still expected
+    unsigned char low = 0x80;
+    unsigned char high = 0xBF;
+    bool atStart = true;  // a byte-order mark here is dropped
+};
+
+// Copies the ASCII bytes from `from` on, eight at a time while a whole block is ASCII.
+void copyAscii(const unsigned char*& from, const unsigned char* end, char16_t*& to) {
+    constexpr std::uint64_t kHighBits = 0x8080808080808080u;
+    while (end - from >= 8) {
+        std::uint64_t block;
+        std::memcpy(&block, from, sizeof block);
+        if ((block & kHighBits) != 0) {
+            break;
+        }
+        for (int i = 0; i < 8; ++i) {
+            to[i] = static_cast<char16_t>(from[i]);
+        }
+        from += 8;
+        to += 8;
+    }
+    while (from != end && *from < 0x80) {
+        *to++ = static_cast<char16_t>(*from++);
+    }
+}
+
+// Each byte gives at most one code unit, except a byte that completes a four-byte sequence (two
+// units) or follows an unfinished sequence that it breaks (U+FFFD and itself); so `to` needs room
+// for the byte count plus 2, and for no more than the byte count when nothing is pending.
+char16_t* decode(DecodeState& state, const unsigned char* from, const unsigned char* const end,
+                 char16_t* to) {
     while (from != end) {
-        if (m_pending == 0) {
+        if (state.pending == 0) {
             // Fast path: runs of ASCII, the bulk of every word list and letter file.
-            while (from != end && *from < 0x80) {
-                *to++ = static_cast<char16_t>(*from++);
-                m_atStart = false;
-            }
-            if (from == end) {
-                break;
+            if (*from < 0x80) {
+                copyAscii(from, end, to);
+                state.atStart = false;
+                if (from == end) {
+                    break;
+                }
             }
             const unsigned char lead = *from++;
-            m_low = 0x80;
-            m_high = 0xBF;
+            state.low = 0x80;
+            state.high = 0xBF;
             if (lead >= 0xC2 && lead <= 0xDF) {
-                m_pending = 1;
-                m_codePoint = lead & 0x1F;
+                state.pending = 1;
+                state.codePoint = lead & 0x1F;
             } else if (lead >= 0xE0 && lead <= 0xEF) {
-                m_pending = 2;
-                m_codePoint = lead & 0x0F;
+                state.pending = 2;
+                state.codePoint = lead & 0x0F;
                 if (lead == 0xE0) {
-                    m_low = 0xA0;  // no overlong forms
+                    state.low = 0xA0;  // no overlong forms
                 } else if (lead == 0xED) {
-                    m_high = 0x9F;  // no surrogates
+                    state.high = 0x9F;  // no surrogates
                 }
             } else if (lead >= 0xF0 && lead <= 0xF4) {
-                m_pending = 3;
-                m_codePoint = lead & 0x07;
+                state.pending = 3;
+                state.codePoint = lead & 0x07;
                 if (lead == 0xF0) {
-                    m_low = 0x90;  // no overlong forms
+                    state.low = 0x90;  // no overlong forms
                 } else if (lead == 0xF4) {
-                    m_high = 0x8F;  // nothing above U+10FFFF
+                    state.high = 0x8F;  // nothing above U+10FFFF
                 }
             } else {
                 *to++ = kReplacement;  // a stray continuation byte or an impossible lead
-                m_atStart = false;
+                state.atStart = false;
             }
             continue;
         }
         const unsigned char next = *from;
-        if (next < m_low || next > m_high) {
+        if (next < state.low || next > state.high) {
             // The sequence breaks here; the byte is examined again as the start of a new one.
             *to++ = kReplacement;
-            m_atStart = false;
-            m_pending = 0;
+            state.atStart = false;
+            state.pending = 0;
             continue;
         }
         ++from;
-        m_codePoint = (m_codePoint << 6) | (next & 0x3F);
-        m_low = 0x80;
-        m_high = 0xBF;
-        if (--m_pending == 0) {
-            if (!(m_atStart && m_codePoint == kByteOrderMark)) {
-                to = putCodePoint(m_codePoint, to);
+        state.codePoint = (state.codePoint << 6) | (next & 0x3F);
+        state.low = 0x80;
+        state.high = 0xBF;
+        if (--state.pending == 0) {
+            if (!(state.atStart && state.codePoint == kByteOrderMark)) {
+                to = putCodePoint(state.codePoint, to);
             }
-            m_atStart = false;
+            state.atStart = false;
         }
     }
+    return to;
+}
+
+}  // namespace
+
+void Utf8Decoder::feed(std::string_view bytes, std::u16string& out) {
+    const std::size_t start = out.size();
+    out.resize(start + bytes.size() + 2);
+    DecodeState state{m_codePoint, m_pending, m_low, m_high, m_atStart};
+    const auto* from = reinterpret_cast<const unsigned char*>(bytes.data());
+    char16_t* const to = decode(state, from, from + bytes.size(), out.data() + start);
+    m_codePoint = state.codePoint;
+    m_pending = state.pending;
+    m_low = state.low;
+    m_high = state.high;
+    m_atStart = state.atStart;
     out.resize(static_cast<std::size_t>(to - out.data()));
 }
 
@@ -150,6 +194,17 @@ void Utf8Decoder::finish(std::u16string& out) {
         m_pending = 0;
         m_atStart = false;
     }
+}
+
+char16_t* decodeUtf8Part(std::string_view bytes, char16_t* out) {
+    DecodeState state;
+    state.atStart = false;
+    const auto* from = reinterpret_cast<const unsigned char*>(bytes.data());
+    out = decode(state, from, from + bytes.size(), out);
+    if (state.pending != 0) {
+        *out++ = kReplacement;
+    }
+    return out;
 }
 
 std::u16string decodeUtf8(std::string_view bytes) {

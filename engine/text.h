@@ -20,6 +20,12 @@ std::u16string toLowerCase(std::u16string_view text);
 // The text after the last "\" or "/", or the whole text when it has neither.
 std::u16string FileNamePart(std::u16string_view text);
 
+// Decodes a part of a UTF-8 text that was cut at ASCII bytes, where no sequence can continue, so
+// that the parts decode independently: as decodeUtf8, except that a byte-order mark is an ordinary
+// character (the part is not the start of the text). Writes the units from `out` on, at most
+// bytes.size() of them, and returns their end.
+char16_t* decodeUtf8Part(std::string_view bytes, char16_t* out);
+
 // Decodes UTF-8 that arrives in chunks of any size, with the same result as decodeUtf8 over the
 // whole text: a sequence split between chunks is joined, and each maximal malformed part of a
 // sequence becomes one U+FFFD.

@@ -1,5 +1,7 @@
 #include "engine/dictionary.h"
 
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -7,6 +9,7 @@
 #include <fstream>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "engine/text.h"
@@ -67,8 +70,8 @@ TEST(DictionaryReader, DecodesUtf8) {
 }
 
 TEST(DictionaryReader, JoinsItemsAndSequencesAcrossReadChunks) {
-    // The file is read in chunks of 64 KiB: an "é" straddles the first boundary, and many more
-    // items follow, so further items are cut at later boundaries.
+    // An "é" straddles the first 64 KiB boundary, and many more items with and without quotes
+    // follow, so a reader in chunks or in blocks cuts items everywhere.
     const std::size_t chunk = std::size_t{1} << 16;
     std::string bytes;
     Words expected;
@@ -167,6 +170,26 @@ TEST(DictionaryLoader, ReportsAReadFailureAndGoesOnWithWhatWasRead) {
     loader.buildIndex();
     EXPECT_EQ(loader.dictionary()->words().size(), 0u);
     std::filesystem::remove(path);
+}
+
+TEST(DictionaryLoader, ReadsAStreamWhoseSizeIsUnknownBeforehand) {
+    // A pipe has no size: the reader grows its buffer until the writer closes it.
+    const std::string path = ::testing::TempDir() + "wordloom_dictionary_pipe";
+    std::filesystem::remove(path);
+    ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
+    Words expected;
+    std::string bytes;
+    for (int i = 0; i < 40000; ++i) {
+        const std::string word = std::to_string(i) + "w";
+        bytes += word + "\r\n";
+        expected.push_back(decodeUtf8(word));
+    }
+    std::sort(expected.begin(), expected.end());
+    std::thread writer([&] { std::ofstream(path, std::ios::binary) << bytes; });
+    const auto dictionary = loadDictionary(path);
+    writer.join();
+    std::filesystem::remove(path);
+    EXPECT_EQ(wordsOf(*dictionary), expected);
 }
 
 TEST(DictionaryLoader, LoadsAnEmptyFile) {

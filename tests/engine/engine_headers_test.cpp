@@ -3,6 +3,7 @@
 // missing includes.
 #include "engine/array_sort.h"
 #include "engine/dictionary.h"
+#include "engine/huge_page_buffer.h"
 #include "engine/length_filter.h"
 #include "engine/letter_file.h"
 #include "engine/letter_index.h"

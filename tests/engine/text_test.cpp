@@ -45,6 +45,15 @@ TEST(DecodeUtf8, ReplacesEachMaximalMalformedPart) {
     EXPECT_EQ(decodeUtf8("\xC3\xC3\xA9"), bad + u"\u00e9");            // lead after lead
 }
 
+TEST(DecodeUtf8Part, KeepsAByteOrderMarkAndEndsAnOpenSequence) {
+    std::u16string out(8, u'-');
+    char16_t* end = decodeUtf8Part("\xEF\xBB\xBF\xC3", out.data());
+    EXPECT_EQ(std::u16string(out.data(), end), u"\uFEFF\uFFFD");
+    end = decodeUtf8Part("\xF0\x9F\x98\x80\x80", out.data());
+    EXPECT_EQ(std::u16string(out.data(), end), u"\U0001F600\uFFFD");
+    EXPECT_EQ(decodeUtf8Part("", out.data()), out.data());
+}
+
 TEST(Utf8Decoder, GivesTheWholeTextResultForEverySplit) {
     const std::vector<std::string> samples = {
         "\xEF\xBB\xBF"
