@@ -10,6 +10,8 @@ namespace {
 constexpr std::size_t kMinListed = 2;
 constexpr std::size_t kMaxListed = 8;
 constexpr int kKeyBits = 5 * static_cast<int>(kMaxListed);
+// Bytes per plain word in the shared block: tile code, letter mask, position, length.
+constexpr std::size_t kPlainBytesPerWord = 8 + 4 + 4 + 1;
 
 bool isListableLength(std::size_t length) {
     return length >= kMinListed && length <= kMaxListed;
@@ -67,8 +69,8 @@ struct MatchIndex::TreeItem {
 namespace {
 
 template <typename Item>
-void sortByKey(std::vector<Item>& items) {
-    std::vector<Item> buffer(items.size());
+void sortByKey(HugePageVector<Item>& items) {
+    HugePageVector<Item> buffer(items.size());
     for (int shift = 0; shift < kKeyBits; shift += 8) {
         std::array<std::size_t, 257> starts{};
         for (const Item& item : items) {
@@ -85,7 +87,7 @@ void sortByKey(std::vector<Item>& items) {
 }
 
 template <typename T>
-std::size_t bytesOf(const std::vector<T>& vector) {
+std::size_t bytesOf(const HugePageVector<T>& vector) {
     return vector.capacity() * sizeof(T);
 }
 
@@ -100,17 +102,17 @@ void MatchIndex::build(const WordList& words) {
     }
     const std::size_t plainCount = listableCount;
 
-    m_tileCodes.clear();
-    m_letterMasks.clear();
-    m_plainPositions.clear();
-    m_plainLengths.clear();
     m_otherPositions.clear();
-    m_tileCodes.reserve(plainCount);
-    m_letterMasks.reserve(plainCount);
-    m_plainPositions.reserve(plainCount);
-    m_plainLengths.reserve(plainCount);
+    m_plainBlock = HugePageBuffer<std::byte>();
+    m_plainBlock.resize(kPlainBytesPerWord * plainCount);
+    m_plainCapacity = plainCount;
+    m_plainCount = 0;
+    auto* const tileCodes = plainTableAt<std::uint64_t>(0);
+    auto* const letterMasks = plainTableAt<std::uint32_t>(8);
+    auto* const plainPositions = plainTableAt<std::uint32_t>(12);
+    auto* const plainLengths = plainTableAt<std::uint8_t>(16);
 
-    std::vector<TreeItem> items;
+    HugePageVector<TreeItem> items;
     items.reserve(plainCount);
     for (std::size_t position = 0; position < words.size(); ++position) {
         const std::u16string_view word = words[position];
@@ -124,23 +126,18 @@ void MatchIndex::build(const WordList& words) {
         }
         const SortedLetters sorted = sortLetters(word);
         const auto length = static_cast<std::uint32_t>(word.size());
-        m_tileCodes.push_back(sorted.tileCode);
-        m_letterMasks.push_back(sorted.mask);
-        m_plainPositions.push_back(at);
-        m_plainLengths.push_back(static_cast<std::uint8_t>(length));
+        tileCodes[m_plainCount] = sorted.tileCode;
+        letterMasks[m_plainCount] = sorted.mask;
+        plainPositions[m_plainCount] = at;
+        plainLengths[m_plainCount] = static_cast<std::uint8_t>(length);
+        ++m_plainCount;
         items.push_back({sorted.treeKey, at, length});
     }
 
-    if (!m_otherPositions.empty()) {
-        m_tileCodes.shrink_to_fit();
-        m_letterMasks.shrink_to_fit();
-        m_plainPositions.shrink_to_fit();
-        m_plainLengths.shrink_to_fit();
-    }
     buildTree(items);
 }
 
-void MatchIndex::buildTree(std::vector<TreeItem>& items) {
+void MatchIndex::buildTree(HugePageVector<TreeItem>& items) {
     sortByKey(items);
 
     // Level by level: the keys are sorted, so the nodes of one depth appear in key order and
@@ -152,9 +149,9 @@ void MatchIndex::buildTree(std::vector<TreeItem>& items) {
         std::uint32_t wordBegin;
         std::uint32_t wordCount;
     };
-    std::vector<LevelNode> levels{{0, 0, 0, 0}};
+    HugePageVector<LevelNode> levels{{0, 0, 0, 0}};
     levels.reserve(items.size() * 2);
-    std::vector<std::uint32_t> itemNode(items.size(), 0);
+    HugePageVector<std::uint32_t> itemNode(items.size(), 0);
     for (int depth = 1; depth <= static_cast<int>(kMaxListed); ++depth) {
         const int shift = kKeyBits - 5 * depth;
         std::uint64_t lastPrefix = 0;
@@ -185,11 +182,11 @@ void MatchIndex::buildTree(std::vector<TreeItem>& items) {
     // Final order: each sibling group followed, depth first, by the groups below it.
     m_treeNodes.clear();
     m_treeNodes.reserve(levels.size());
-    std::vector<std::uint32_t> levelId;  // level id of each placed node
+    HugePageVector<std::uint32_t> levelId;  // level id of each placed node
     levelId.reserve(levels.size());
     m_treeNodes.push_back({levels[0].childLetters, 0, 0});
     levelId.push_back(0);
-    std::vector<std::pair<std::uint32_t, std::uint32_t>> pending{{0, 0}};  // (level id, id)
+    HugePageVector<std::pair<std::uint32_t, std::uint32_t>> pending{{0, 0}};  // (level id, id)
     while (!pending.empty()) {
         const auto [from, placedAt] = pending.back();
         pending.pop_back();
@@ -231,8 +228,7 @@ void MatchIndex::buildTree(std::vector<TreeItem>& items) {
 }
 
 std::size_t MatchIndex::memoryBytes() const {
-    return bytesOf(m_tileCodes) + bytesOf(m_letterMasks) + bytesOf(m_plainPositions) +
-           bytesOf(m_plainLengths) + bytesOf(m_treeNodes) + bytesOf(m_treeWords) +
+    return m_plainBlock.capacity() + bytesOf(m_treeNodes) + bytesOf(m_treeWords) +
            bytesOf(m_otherPositions);
 }
 

@@ -2,9 +2,11 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string_view>
 #include <vector>
 
+#include "huge_page_buffer.h"
 #include "word_list.h"
 
 namespace wordloom::engine {
@@ -40,20 +42,20 @@ public:
     void build(const WordList& words);
 
     // Plain words, in word-list order.
-    const std::vector<std::uint64_t>& tileCodes() const { return m_tileCodes; }
-    const std::vector<std::uint32_t>& letterMasks() const { return m_letterMasks; }
-    const std::vector<std::uint32_t>& plainPositions() const { return m_plainPositions; }
-    const std::vector<std::uint8_t>& plainLengths() const { return m_plainLengths; }
+    std::span<const std::uint64_t> tileCodes() const { return plainTable<std::uint64_t>(0); }
+    std::span<const std::uint32_t> letterMasks() const { return plainTable<std::uint32_t>(8); }
+    std::span<const std::uint32_t> plainPositions() const { return plainTable<std::uint32_t>(12); }
+    std::span<const std::uint8_t> plainLengths() const { return plainTable<std::uint8_t>(16); }
 
     // The letter tree; node 0 is the root (the empty word). A node's depth is the length of its
     // words. Most nodes end one word, whose position the node holds; for several, treeWords()
     // from `words` on holds their number and then their positions. Every sibling group is
     // followed by the groups below it, depth first, so that a walk stays in nearby memory.
-    const std::vector<TreeNode>& treeNodes() const { return m_treeNodes; }
-    const std::vector<std::uint32_t>& treeWords() const { return m_treeWords; }
+    const HugePageVector<TreeNode>& treeNodes() const { return m_treeNodes; }
+    const HugePageVector<std::uint32_t>& treeWords() const { return m_treeWords; }
 
     // Positions of the listable words that are not plain, ascending.
-    const std::vector<std::uint32_t>& otherPositions() const { return m_otherPositions; }
+    const HugePageVector<std::uint32_t>& otherPositions() const { return m_otherPositions; }
 
     // The size of the word list the index was built on.
     std::size_t wordCount() const { return m_wordCount; }
@@ -62,15 +64,28 @@ public:
 
 private:
     struct TreeItem;
-    void buildTree(std::vector<TreeItem>& items);
+    void buildTree(HugePageVector<TreeItem>& items);
 
-    std::vector<std::uint64_t> m_tileCodes;
-    std::vector<std::uint32_t> m_letterMasks;
-    std::vector<std::uint32_t> m_plainPositions;
-    std::vector<std::uint8_t> m_plainLengths;
-    std::vector<TreeNode> m_treeNodes;
-    std::vector<std::uint32_t> m_treeWords;
-    std::vector<std::uint32_t> m_otherPositions;
+    // The four plain-word tables, each `m_plainCapacity` entries, share one block so that a
+    // fresh process faults them in as one huge page: tile codes at byte 0, letter masks at
+    // 8 x capacity, positions at 12 x, lengths at 16 x (17 bytes per word).
+    template <typename T>
+    T* plainTableAt(std::size_t bytesPerWordBefore) {
+        return reinterpret_cast<T*>(m_plainBlock.data() + bytesPerWordBefore * m_plainCapacity);
+    }
+    template <typename T>
+    std::span<const T> plainTable(std::size_t bytesPerWordBefore) const {
+        return {
+            reinterpret_cast<const T*>(m_plainBlock.data() + bytesPerWordBefore * m_plainCapacity),
+            m_plainCount};
+    }
+
+    HugePageBuffer<std::byte> m_plainBlock;
+    std::size_t m_plainCapacity = 0;
+    std::size_t m_plainCount = 0;
+    HugePageVector<TreeNode> m_treeNodes;
+    HugePageVector<std::uint32_t> m_treeWords;
+    HugePageVector<std::uint32_t> m_otherPositions;
     std::size_t m_wordCount = 0;
 };
 
