@@ -11,6 +11,7 @@
 #include <random>
 #include <utility>
 
+#include "app/termination_signal.h"
 #include "platform/qt/form1_widget.h"
 #include "platform/qt/qt_clipboard.h"
 #include "platform/qt/qt_controls.h"
@@ -133,6 +134,7 @@ int main(int argc, char* argv[]) {
     form.setPointerMovedHandler(
         guarded([&logic](Form1Widget::PointerZone zone) { logic.PointerMoved(areaOf(zone)); }));
     form.setCloseHandler(guarded([&logic] { logic.Form_Unload(); }));
+    app::TerminationSignal termination([&form] { form.close(); });
 
     form.centreOnScreen();  // before the start-up, so its message boxes centre on the window too
     logic.Form_Load();

@@ -30,12 +30,13 @@ set(CPACK_PACKAGE_NAME wordloom)
 set(CPACK_PACKAGE_VENDOR "Quillmark")
 set(CPACK_PACKAGE_CONTACT "Wordloom support <support@wordloom.app>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Wordloom Anagram Finder Studio - word unscrambler")
-set(CPACK_PACKAGE_DESCRIPTION
-    "Finds every dictionary word that a set of letters spells, with ? as a blank.\n"
-    "Includes a desktop window and the batch tool wordloom-unscramble.")
+set(CPACK_PACKAGE_DESCRIPTION "Finds every dictionary word that a set of letters spells, \
+with ? as a blank. Includes a desktop window and the batch tool wordloom-unscramble.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION games)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "libc6, libstdc++6, libqt6core6, libqt6gui6, libqt6widgets6, libxlsxwriter4, zlib1g, fonts-liberation, xdg-utils")
+# The shared libraries the programs link (Qt 6 widgets and gui, whose libqt6gui6 also ships the
+# xcb platform plugin, libxlsxwriter, zlib) come from dpkg-shlibdeps; the rest is used at run time.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation, xdg-utils")
 include(CPack)

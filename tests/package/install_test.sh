@@ -1,0 +1,60 @@
+#!/bin/sh
+# Installs the build into a temporary root the way the Debian package lays it out and starts
+# both programs from there through their links in bin: the batch tool must answer a letter set
+# and the window must find its dictionary and end cleanly when it is closed.
+#   install_test.sh BUILD_DIR
+set -eu
+build=$1
+root=$(mktemp -d)
+trap 'kill "$gui" 2>/dev/null || true; rm -rf "$root"' EXIT
+gui=
+
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+DESTDIR="$root" cmake --install "$build" --prefix /usr >/dev/null
+app="$root/usr/lib/wordloom"
+for file in wordloom wordloom-unscramble words.dic words.dic.LICENSE HAND-M.CUR; do
+    [ -f "$app/$file" ] || fail "$file is not installed beside the programs"
+done
+for file in share/applications/wordloom.desktop share/icons/hicolor/scalable/apps/wordloom.svg \
+    share/icons/hicolor/256x256/apps/wordloom.png; do
+    [ -f "$root/usr/$file" ] || fail "$file is not installed"
+done
+[ -L "$root/usr/bin/wordloom" ] && [ -L "$root/usr/bin/wordloom-unscramble" ] ||
+    fail "the programs have no links in bin"
+
+# The batch tool, started through its link, finds words.dic beside its real file.
+"$root/usr/bin/wordloom-unscramble" -l 7-8 tatuprec > "$root/words.txt" ||
+    fail "wordloom-unscramble tatuprec failed"
+grep -qx capture "$root/words.txt" || fail "tatuprec did not give 'capture'"
+"$root/usr/bin/wordloom-unscramble" --version | grep -q '[0-9]\.[0-9]' || fail "no version"
+
+# The window: started through its link, it loads the dictionary and ends with status 0 when
+# it is closed (SIGTERM closes it like its close button).
+export XDG_CONFIG_HOME="$root/config" XDG_DATA_HOME="$root/data" QT_QPA_PLATFORM=offscreen
+"$root/usr/bin/wordloom" &
+gui=$!
+sleep 3
+kill -0 "$gui" 2>/dev/null || fail "the window ended by itself"
+kill -TERM "$gui"
+status=0
+wait "$gui" || status=$?
+gui=
+[ "$status" -eq 0 ] || fail "the window ended with status $status when closed"
+
+# Under a real X server the main window must show (it does not when words.dic is missing).
+if command -v Xvfb >/dev/null && command -v xdotool >/dev/null; then
+    display=:$((90 + $$ % 100))
+    Xvfb "$display" -screen 0 1024x768x24 >/dev/null 2>&1 &
+    xvfb=$!
+    trap 'kill "$gui" "$xvfb" 2>/dev/null || true; rm -rf "$root"' EXIT
+    sleep 1
+    DISPLAY=$display QT_QPA_PLATFORM=xcb "$root/usr/bin/wordloom" &
+    gui=$!
+    DISPLAY=$display timeout 20 xdotool search --sync --name '^Wordloom Anagram Finder Studio$' \
+        >/dev/null || fail "the main window did not appear under X"
+    kill -TERM "$gui"
+    wait "$gui" || fail "the window did not end cleanly under X"
+    gui=
+fi
+echo "install test passed"
