@@ -1,5 +1,6 @@
 #include "output/text_export.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -19,6 +20,15 @@ namespace {
 // Text is gathered and encoded in chunks of about this many code units, so that a long list
 // costs a few large writes rather than one per row.
 constexpr std::size_t kChunkUnits = std::size_t{1} << 16;
+
+// Result text is nearly always ASCII, which needs no encoding: it is narrowed unit by unit, a
+// good deal faster than the general encoder on the tens of megabytes a long list produces.
+std::string utf8Of(std::u16string_view text) {
+    if (std::all_of(text.begin(), text.end(), [](char16_t unit) { return unit < 0x80; })) {
+        return std::string(text.begin(), text.end());
+    }
+    return engine::encodeUtf8(text);
+}
 
 std::u16string decimal(int number) {
     const std::string digits = std::to_string(number);
@@ -62,7 +72,7 @@ bool SaveListviewProperlySpaced(const platform::ListView& list, std::u16string_v
     std::u16string chunk;
     chunk.reserve(kChunkUnits * 2);
     const auto flush = [&] {
-        file->write(engine::encodeUtf8(chunk));
+        file->write(utf8Of(chunk));
         chunk.clear();
     };
     // After a failed write the user has been told once; the rest is dropped.

@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <algorithm>
 #include <cmath>
+#include <ctime>
 #include <stdexcept>
 #include <string>
 
@@ -64,7 +65,16 @@ void PlainTextProgressBar::setPlainText(const QString& text) {
 void QtProgressDisplay::setValue(double percent) {
     // NaN fails the comparison and shows as 0.
     const double held = percent >= 0 ? std::min(percent, 100.0) : 0.0;
-    m_bar.setValue(static_cast<int>(std::lround(held)));
+    const int value = static_cast<int>(std::lround(held));
+    if (value == m_bar.value()) {
+        return;
+    }
+    // QProgressBar repaints the whole window at once, inside setValue, whenever the bar moves.
+    // The loops that show progress let the window repaint every few milliseconds anyway, so the
+    // change waits for that repaint instead of costing one of its own.
+    m_bar.setUpdatesEnabled(false);
+    m_bar.setValue(value);
+    m_bar.setUpdatesEnabled(true);  // schedules the repaint
 }
 
 void QtProgressDisplay::setText(std::u16string_view text) {
@@ -73,7 +83,20 @@ void QtProgressDisplay::setText(std::u16string_view text) {
 
 // ---- QtEventPump ----
 
-QtEventPump::QtEventPump() : QtEventPump(&Clock::now, [] { QCoreApplication::processEvents(); }) {}
+QtEventPump::QtEventPump()
+    : QtEventPump(&QtEventPump::systemNow, [] { QCoreApplication::processEvents(); }) {}
+
+QtEventPump::Clock::time_point QtEventPump::systemNow() {
+#ifdef CLOCK_MONOTONIC_COARSE
+    // The same epoch as the steady clock (CLOCK_MONOTONIC), only read from the last tick.
+    timespec now{};
+    if (clock_gettime(CLOCK_MONOTONIC_COARSE, &now) == 0) {
+        return Clock::time_point(std::chrono::duration_cast<Clock::duration>(
+            std::chrono::seconds(now.tv_sec) + std::chrono::nanoseconds(now.tv_nsec)));
+    }
+#endif
+    return Clock::now();
+}
 
 QtEventPump::QtEventPump(std::function<Clock::time_point()> now, std::function<void()> process)
     : m_now(std::move(now)), m_process(std::move(process)) {}

@@ -51,6 +51,11 @@ private:
 
 }  // namespace
 
+ResultListModel::ResultListModel(QObject* parent) : ListModelBase(parent) {
+    m_pendingCheck.setInterval(0);
+    connect(&m_pendingCheck, &QTimer::timeout, this, &ResultListModel::checkPendingRows);
+}
+
 void ResultListModel::setDictionary(std::shared_ptr<const engine::Dictionary> dictionary) {
     // Rows already listed name words of the dictionary they were found in: they keep their
     // words as texts, so a later dictionary cannot change or invalidate them.
@@ -75,34 +80,65 @@ void ResultListModel::appendWords(std::span<const std::uint32_t> wordPositions) 
                                     " words.");
         }
     }
-    const int first = size();
-    beginInsertRows(QModelIndex(), first, first + static_cast<int>(wordPositions.size()) - 1);
-    m_rows.reserve(m_rows.size() + wordPositions.size());
+    // No reserve of the exact new size here: the run appends one small batch per letter set,
+    // and an exact reserve would copy all rows every time instead of growing geometrically.
     for (std::uint32_t position : wordPositions) {
         m_rows.push_back({position, false});
     }
+    if (!m_lastAnnounced || Clock::now() - *m_lastAnnounced >= AnnounceInterval) {
+        announcePendingRows();
+        return;
+    }
+    m_appendedSinceCheck = true;
+    if (!m_pendingCheck.isActive()) {
+        m_pendingCheck.start();
+    }
+}
+
+void ResultListModel::checkPendingRows() {
+    if (!m_appendedSinceCheck || Clock::now() - *m_lastAnnounced >= AnnounceInterval) {
+        announcePendingRows();
+    }
+    m_appendedSinceCheck = false;
+}
+
+void ResultListModel::announcePendingRows() {
+    m_pendingCheck.stop();
+    if (m_announcedRows == size()) {
+        return;
+    }
+    beginInsertRows(QModelIndex(), m_announcedRows, size() - 1);
+    m_announcedRows = size();
     endInsertRows();
+    m_lastAnnounced = Clock::now();
 }
 
 void ResultListModel::appendText(std::u16string text) {
+    announcePendingRows();
     const int row = size();
     beginInsertRows(QModelIndex(), row, row);
     m_rows.push_back({TextRef | static_cast<std::uint32_t>(m_texts.size()), false});
     m_texts.push_back(std::move(text));
+    m_announcedRows = size();
     endInsertRows();
 }
 
 void ResultListModel::remove(int row) {
+    announcePendingRows();
     beginRemoveRows(QModelIndex(), row, row);
     m_rows.erase(m_rows.begin() + row);
+    m_announcedRows = size();
     endRemoveRows();
 }
 
 void ResultListModel::clear() {
     // A reset is one notification however many rows go, unlike removing a million rows.
     beginResetModel();
+    m_pendingCheck.stop();
     m_rows = {};
     m_texts = {};
+    m_announcedRows = 0;
+    m_lastAnnounced.reset();  // the next words show at once
     endResetModel();
 }
 
@@ -115,11 +151,11 @@ std::shared_ptr<const TableSnapshot> ResultListModel::snapshot() const {
 }
 
 int ResultListModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : size();
+    return parent.isValid() ? 0 : m_announcedRows;
 }
 
 QVariant ResultListModel::data(const QModelIndex& index, int role) const {
-    if (!index.isValid() || index.row() >= size()) {
+    if (!index.isValid() || index.row() >= m_announcedRows) {
         return {};
     }
     const bool ownColumn = index.column() == 0;
@@ -140,7 +176,7 @@ QVariant ResultListModel::data(const QModelIndex& index, int role) const {
 
 bool ResultListModel::setData(const QModelIndex& index, const QVariant& value, int role) {
     if (role != Qt::CheckStateRole || !index.isValid() || index.column() != 0 ||
-        index.row() >= size()) {
+        index.row() >= m_announcedRows) {
         return false;
     }
     m_rows[static_cast<std::size_t>(index.row())].checked = value.toInt() == Qt::Checked;

@@ -1,7 +1,10 @@
 #pragma once
 
+#include <QTimer>
+#include <chrono>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -16,6 +19,12 @@ namespace wordloom::platform::qt {
 // The results of ListView2. A row names a word of the shared, read-only dictionary by its
 // position and carries the user's check mark: eight bytes per row, so a run can list millions of
 // words. Rows added by text (rare) keep their texts aside and refer to them instead.
+//
+// Every insertion the views hear of makes a QTreeView lay out all its rows again. A run appends
+// each letter set's words separately and lets the window process events in between, so the
+// views are told of appended words only once per AnnounceInterval while appends go on, and at
+// the first event processing without new appends (the run has ended). Until then the rows are
+// in the list (size(), text(), snapshot()) but not yet in rowCount().
 class ResultListModel : public ListModelBase {
     Q_OBJECT
 public:
@@ -24,13 +33,17 @@ public:
         bool checked;
     };
     static constexpr std::uint32_t TextRef = 0x80000000u;
+    static constexpr std::chrono::milliseconds AnnounceInterval{250};
 
-    using ListModelBase::ListModelBase;
+    explicit ResultListModel(QObject* parent = nullptr);
 
     void setDictionary(std::shared_ptr<const engine::Dictionary> dictionary);
-    // One unticked row per position, in one insertion; throws std::out_of_range, adding nothing,
-    // when a position names no word of the dictionary.
+    // One unticked row per position; throws std::out_of_range, adding nothing, when a position
+    // names no word of the dictionary. The views hear of the rows at once when they last heard
+    // of new rows at least AnnounceInterval ago, otherwise from the event loop (see above).
     void appendWords(std::span<const std::uint32_t> wordPositions);
+    // Tells the views now of the rows appended but not yet announced.
+    void announcePendingRows();
     void appendText(std::u16string text);
     void remove(int row);
     void clear();
@@ -46,9 +59,18 @@ public:
     Qt::ItemFlags flags(const QModelIndex& index) const override;
 
 private:
+    using Clock = std::chrono::steady_clock;
+
     std::shared_ptr<const engine::Dictionary> m_dictionary;
     std::vector<Row> m_rows;
     std::vector<std::u16string> m_texts;
+    // Runs at each event processing while rows wait to be announced.
+    void checkPendingRows();
+
+    int m_announcedRows = 0;  // the rows the views know of: the first ones of m_rows
+    std::optional<Clock::time_point> m_lastAnnounced;
+    bool m_appendedSinceCheck = false;
+    QTimer m_pendingCheck;
 };
 
 }  // namespace wordloom::platform::qt

@@ -187,6 +187,45 @@ TEST(ResultList, UserTicksRowsAndSnapshotKeepsThemAfterClear) {
     EXPECT_FALSE(lists.results.isChecked(1));
 }
 
+TEST(ResultList, AppendsInQuickSuccessionReachTheViewTogetherOnceEventsRunWithoutAppends) {
+    Lists lists;
+    lists.results.setDictionary(testDictionary());
+    qt::ResultListModel& model = lists.form.results();
+    QSignalSpy inserted(&model, &QAbstractItemModel::rowsInserted);
+    lists.results.appendWords(std::vector<std::uint32_t>{1});
+    lists.results.appendWords(std::vector<std::uint32_t>{0, 2});
+    lists.results.appendWords(std::vector<std::uint32_t>{3});
+    EXPECT_EQ(inserted.count(), 1);  // the first batch at once, the others wait
+    EXPECT_EQ(model.rowCount(), 1);
+    ASSERT_EQ(lists.results.count(), 4);  // the list itself holds them all
+    EXPECT_EQ(lists.results.text(4), testDictionary()->words()[3]);
+    EXPECT_EQ(lists.results.snapshot()->rowCount(), 4);
+    // The first round still sees the appends made since the last one; the next finds none.
+    EXPECT_TRUE(QTest::qWaitFor([&model] { return model.rowCount() == 4; }, 5000));
+    EXPECT_EQ(inserted.count(), 2);
+    EXPECT_EQ(model.data(model.index(3, 0)).toString(),
+              qt::toQString(testDictionary()->words()[3]));
+}
+
+TEST(ResultList, EditsAnnounceWaitingRowsFirstSoTheViewStaysConsistent) {
+    Lists lists;
+    lists.results.setDictionary(testDictionary());
+    qt::ResultListModel& model = lists.form.results();
+    lists.results.appendWords(std::vector<std::uint32_t>{1});
+    lists.results.appendWords(std::vector<std::uint32_t>{0, 2});
+    lists.results.removeItem(3);
+    EXPECT_EQ(model.rowCount(), 2);
+    lists.results.appendWords(std::vector<std::uint32_t>{3});
+    lists.results.addItem(u"typed");
+    EXPECT_EQ(model.rowCount(), 4);
+    EXPECT_EQ(lists.results.text(4), u"typed");
+    lists.results.appendWords(std::vector<std::uint32_t>{2});
+    lists.results.clear();
+    EXPECT_EQ(model.rowCount(), 0);
+    lists.results.appendWords(std::vector<std::uint32_t>{2});  // after a clear: shown at once
+    EXPECT_EQ(model.rowCount(), 1);
+}
+
 TEST(ResultList, RejectsPositionsOutsideTheDictionaryAndAddsNothing) {
     Lists lists;
     const std::vector<std::uint32_t> first{0};

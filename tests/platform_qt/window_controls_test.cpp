@@ -1,16 +1,19 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QEventLoop>
 #include <QFile>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <chrono>
 #include <cmath>
 #include <cstdlib>
 #include <vector>
 
 #include "platform/qt/cursor_file.h"
+#include "platform/qt/event_hook.h"
 #include "platform/qt/form1_widget.h"
 #include "platform/qt/qt_controls.h"
 #include "platform/qt/qt_main_window.h"
@@ -96,6 +99,29 @@ TEST(QtProgressDisplay, ShowsTextAsTypedAndMirrorsItForScreenReaders) {
     EXPECT_EQ(form.progressBar1().text(), QStringLiteral("Processing: 50% %p %v"));
     EXPECT_TRUE(form.progressBar1().isTextVisible());
     EXPECT_EQ(form.progressBar1().accessibleDescription(), QStringLiteral("Processing: 50% %p %v"));
+}
+
+TEST(QtProgressDisplay, ANewValueShowsWithTheNextRepaintNotInsideTheCall) {
+    window_test::application();
+    qt::Form1Widget form;
+    qt::QtProgressDisplay progress(form.progressBar1());
+    form.show();
+    QApplication::processEvents();
+    int paints = 0;
+    new qt::EventHook(form.progressBar1(), {QEvent::Paint}, [&paints](QEvent&) { ++paints; });
+    progress.setValue(50);
+    EXPECT_EQ(form.progressBar1().value(), 50);
+    EXPECT_EQ(paints, 0);
+    QApplication::processEvents();
+    EXPECT_GE(paints, 1);
+    EXPECT_TRUE(form.progressBar1().updatesEnabled());
+}
+
+TEST(QtEventPump, SystemClockKeepsTimeWithTheSteadyClock) {
+    const auto gap = qt::QtEventPump::systemNow() - Clock::now();
+    EXPECT_LT(std::chrono::abs(gap), std::chrono::milliseconds(20));
+    const Clock::time_point first = qt::QtEventPump::systemNow();
+    EXPECT_LE(first, qt::QtEventPump::systemNow());
 }
 
 TEST(QtEventPump, ProcessesAtMostOnceInTenMilliseconds) {

@@ -18,11 +18,3 @@ QApplication& application() {
 }
 
 }  // namespace window_test
-
-#if defined(__SANITIZE_ADDRESS__)
-// Fontconfig keeps a few allocations of its font configuration for the life of the process; they
-// are not ours and would fail every widget test under LeakSanitizer.
-extern "C" const char* __lsan_default_suppressions() {
-    return "leak:libfontconfig.so\n";
-}
-#endif
