@@ -16,6 +16,7 @@ cmake -S "$top" -B "$top/build-asan" -DCMAKE_BUILD_TYPE=Debug -DWORDLOOM_SANITIZ
     -DWORDLOOM_BUILD_BENCH=OFF >/dev/null
 cmake --build "$top/build-asan" -j"$jobs"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+    LSAN_OPTIONS=suppressions="$top/tests/sanitizers/lsan.supp" \
     ctest --test-dir "$top/build-asan" --output-on-failure -j"$jobs"
 
 echo "== Fuzzing"

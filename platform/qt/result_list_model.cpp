@@ -52,8 +52,8 @@ private:
 }  // namespace
 
 ResultListModel::ResultListModel(QObject* parent) : ListModelBase(parent) {
-    m_pendingCheck.setInterval(0);
-    connect(&m_pendingCheck, &QTimer::timeout, this, &ResultListModel::checkPendingRows);
+    m_pendingCheck.setSingleShot(true);
+    connect(&m_pendingCheck, &QTimer::timeout, this, &ResultListModel::announcePendingRows);
 }
 
 void ResultListModel::setDictionary(std::shared_ptr<const engine::Dictionary> dictionary) {
@@ -85,21 +85,16 @@ void ResultListModel::appendWords(std::span<const std::uint32_t> wordPositions) 
     for (std::uint32_t position : wordPositions) {
         m_rows.push_back({position, false});
     }
-    if (!m_lastAnnounced || Clock::now() - *m_lastAnnounced >= AnnounceInterval) {
+    const auto sinceAnnounced =
+        m_lastAnnounced ? Clock::now() - *m_lastAnnounced : Clock::duration::max();
+    if (sinceAnnounced >= AnnounceInterval) {
         announcePendingRows();
         return;
     }
-    m_appendedSinceCheck = true;
     if (!m_pendingCheck.isActive()) {
-        m_pendingCheck.start();
+        m_pendingCheck.start(
+            std::chrono::ceil<std::chrono::milliseconds>(AnnounceInterval - sinceAnnounced));
     }
-}
-
-void ResultListModel::checkPendingRows() {
-    if (!m_appendedSinceCheck || Clock::now() - *m_lastAnnounced >= AnnounceInterval) {
-        announcePendingRows();
-    }
-    m_appendedSinceCheck = false;
 }
 
 void ResultListModel::announcePendingRows() {

@@ -22,9 +22,9 @@ namespace wordloom::platform::qt {
 //
 // Every insertion the views hear of makes a QTreeView lay out all its rows again. A run appends
 // each letter set's words separately and lets the window process events in between, so the
-// views are told of appended words only once per AnnounceInterval while appends go on, and at
-// the first event processing without new appends (the run has ended). Until then the rows are
-// in the list (size(), text(), snapshot()) but not yet in rowCount().
+// views are told of appended words at most once per AnnounceInterval: rows appended sooner are
+// announced by a timer when the interval is over. Until then the rows are in the list (size(),
+// text(), snapshot()) but not yet in rowCount().
 class ResultListModel : public ListModelBase {
     Q_OBJECT
 public:
@@ -40,7 +40,7 @@ public:
     void setDictionary(std::shared_ptr<const engine::Dictionary> dictionary);
     // One unticked row per position; throws std::out_of_range, adding nothing, when a position
     // names no word of the dictionary. The views hear of the rows at once when they last heard
-    // of new rows at least AnnounceInterval ago, otherwise from the event loop (see above).
+    // of new rows at least AnnounceInterval ago, otherwise when the interval is over.
     void appendWords(std::span<const std::uint32_t> wordPositions);
     // Tells the views now of the rows appended but not yet announced.
     void announcePendingRows();
@@ -64,13 +64,9 @@ private:
     std::shared_ptr<const engine::Dictionary> m_dictionary;
     std::vector<Row> m_rows;
     std::vector<std::u16string> m_texts;
-    // Runs at each event processing while rows wait to be announced.
-    void checkPendingRows();
-
     int m_announcedRows = 0;  // the rows the views know of: the first ones of m_rows
     std::optional<Clock::time_point> m_lastAnnounced;
-    bool m_appendedSinceCheck = false;
-    QTimer m_pendingCheck;
+    QTimer m_pendingCheck;  // single shot: announces waiting rows when the interval is over
 };
 
 }  // namespace wordloom::platform::qt
