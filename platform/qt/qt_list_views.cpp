@@ -10,7 +10,7 @@
 #include "qt_text.h"
 
 namespace wordloom::platform::qt {
-namespace {
+namespace list_view_detail {
 
 // Item positions count from 1; returns the model row of a valid one.
 int rowOf(int item, int count) {
@@ -43,60 +43,18 @@ void setColumnWidthOf(QTreeView& view, const ListModelBase& model, int column, i
     view.setColumnWidth(columnOf(column, model), static_cast<int>(std::lround(twips / 15.0)));
 }
 
-}  // namespace
+}  // namespace list_view_detail
+
 
 // ---- QtListView ----
 
-QtListView::QtListView(QTreeView& view, LetterSetModel& model) : m_view(view), m_model(model) {}
-
-int QtListView::count() const {
-    return m_model.size();
-}
-
-std::u16string QtListView::text(int item) const {
-    return m_model.text(rowOf(item, m_model.size()));
-}
-
-std::u16string QtListView::subItem(int item, int /*k*/) const {
-    rowOf(item, m_model.size());
-    return {};  // letter sets have no sub-items
-}
-
 bool QtListView::isChecked(int item) const {
-    rowOf(item, m_model.size());
+    rowOf(item);
     return false;  // the letter-set list shows no check boxes
 }
 
 void QtListView::addItem(const std::u16string& text) {
     m_model.append(text);
-}
-
-void QtListView::removeItem(int item) {
-    m_model.remove(rowOf(item, m_model.size()));
-}
-
-void QtListView::clear() {
-    m_model.clear();
-}
-
-std::optional<int> QtListView::selectedItem() const {
-    return selectedItemOf(m_view);
-}
-
-void QtListView::addColumnHeader(const std::u16string& text) {
-    m_model.addHeader(text);
-}
-
-void QtListView::setColumnWidth(int column, int twips) {
-    setColumnWidthOf(m_view, m_model, column, twips);
-}
-
-int QtListView::columnCount() const {
-    return m_model.headerCount();
-}
-
-std::u16string QtListView::headerText(int column) const {
-    return m_model.headers()[static_cast<std::size_t>(columnOf(column, m_model))];
 }
 
 std::shared_ptr<const TableSnapshot> QtListView::snapshot() const {
@@ -129,56 +87,12 @@ void QtListView::setKeyDownHandler(std::function<void(int, bool, bool, bool)> ha
 
 // ---- QtResultListView ----
 
-QtResultListView::QtResultListView(QTreeView& view, ResultListModel& model)
-    : m_view(view), m_model(model) {}
-
-int QtResultListView::count() const {
-    return m_model.size();
-}
-
-std::u16string QtResultListView::text(int item) const {
-    return std::u16string(m_model.text(rowOf(item, m_model.size())));
-}
-
-std::u16string QtResultListView::subItem(int item, int /*k*/) const {
-    rowOf(item, m_model.size());
-    return {};  // results have no sub-items
-}
-
 bool QtResultListView::isChecked(int item) const {
-    return m_model.isChecked(rowOf(item, m_model.size()));
+    return m_model.isChecked(rowOf(item));
 }
 
 void QtResultListView::addItem(const std::u16string& text) {
     m_model.appendText(text);
-}
-
-void QtResultListView::removeItem(int item) {
-    m_model.remove(rowOf(item, m_model.size()));
-}
-
-void QtResultListView::clear() {
-    m_model.clear();
-}
-
-std::optional<int> QtResultListView::selectedItem() const {
-    return selectedItemOf(m_view);
-}
-
-void QtResultListView::addColumnHeader(const std::u16string& text) {
-    m_model.addHeader(text);
-}
-
-void QtResultListView::setColumnWidth(int column, int twips) {
-    setColumnWidthOf(m_view, m_model, column, twips);
-}
-
-int QtResultListView::columnCount() const {
-    return m_model.headerCount();
-}
-
-std::u16string QtResultListView::headerText(int column) const {
-    return m_model.headers()[static_cast<std::size_t>(columnOf(column, m_model))];
 }
 
 std::shared_ptr<const TableSnapshot> QtResultListView::snapshot() const {
