@@ -307,6 +307,11 @@ void DictionaryLoader::sort() {
 
 void DictionaryLoader::buildIndex() {
     Dictionary& dictionary = *m_dictionary;
+    // The buffers freed during the load (the file, the index's scratch tables) were kept for
+    // reuse; once the index stands they are given back to the system.
+    struct ReleaseRetainedBlocks {
+        ~ReleaseRetainedBlocks() { releaseRetainedBlocks(); }
+    } releaseAtEnd;
     try {
         BuildLetterIndex(dictionary.m_words, dictionary.m_letterIndex);
     } catch (...) {

@@ -23,8 +23,11 @@ inline constexpr std::size_t kLargeBlockBytes = std::size_t{1} << 20;
 
 // A block of at least `bytes` bytes, aligned for any standard type; throws std::bad_alloc.
 void* allocateBlock(std::size_t bytes);
-// Gives back a block of allocateBlock; `bytes` is the size it was asked with.
+// Gives back a block of allocateBlock; `bytes` is the size it was asked with. Large blocks are
+// retained for reuse by later requests until releaseRetainedBlocks().
 void releaseBlock(void* block, std::size_t bytes) noexcept;
+// Returns the retained large blocks to the system; the loader calls it once the load is done.
+void releaseRetainedBlocks() noexcept;
 
 // A standard allocator over allocateBlock: `HugePageVector<T>` is a std::vector whose large
 // buffers fault in 2 MiB at a time.

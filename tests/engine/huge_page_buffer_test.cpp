@@ -113,3 +113,25 @@ TEST(HugePageBuffer, ResizeBeyondTheCapacityReservesExactly) {
 
 }  // namespace
 }  // namespace wordloom::engine
+
+TEST(HugePageBlock, ReusesAGivenBackLargeBlockUntilTheRetainedOnesAreReleased) {
+    using namespace wordloom::engine;
+    releaseRetainedBlocks();  // blocks other tests gave back
+    void* const first = allocateBlock(3 * kLargeBlockBytes);
+    static_cast<char*>(first)[0] = 'x';
+    releaseBlock(first, 3 * kLargeBlockBytes);
+    // A smaller large request takes the retained block: its pages are already in memory.
+    void* const second = allocateBlock(kLargeBlockBytes);
+    EXPECT_EQ(second, first);
+    // Given back under its own, smaller size, the whole block is still retained and reusable.
+    releaseBlock(second, kLargeBlockBytes);
+    void* const third = allocateBlock(3 * kLargeBlockBytes);
+    EXPECT_EQ(third, first);
+    static_cast<char*>(third)[3 * kLargeBlockBytes - 1] = 'y';
+    releaseBlock(third, 3 * kLargeBlockBytes);
+    releaseRetainedBlocks();
+    void* const fresh = allocateBlock(kLargeBlockBytes);
+    static_cast<char*>(fresh)[kLargeBlockBytes - 1] = 'z';
+    releaseBlock(fresh, kLargeBlockBytes);
+    releaseRetainedBlocks();
+}
