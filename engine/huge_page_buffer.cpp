@@ -36,7 +36,14 @@ public:
         const Block block = *best;
         m_retained.erase(best);
         m_retainedBytes -= block.length;
-        m_lengths[block.address] = block.length;
+        // The rest of a larger block stays retained on its own (both parts are whole huge
+        // pages), so a file buffer can serve two tables after it.
+        if (block.length > length) {
+            m_retained.push_back(
+                {static_cast<char*>(block.address) + length, block.length - length});
+            m_retainedBytes += block.length - length;
+        }
+        m_lengths[block.address] = length;
         return block.address;
     }
 
