@@ -6,8 +6,15 @@
 set -eu
 build=$1
 root=$(mktemp -d)
-trap 'kill "$gui" 2>/dev/null || true; rm -rf "$root"' EXIT
 gui=
+xvfb=
+cleanUp() {
+    for process in $gui $xvfb; do
+        kill "$process" 2>/dev/null || true
+    done
+    rm -rf "$root"
+}
+trap cleanUp EXIT
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
@@ -47,7 +54,6 @@ if command -v Xvfb >/dev/null && command -v xdotool >/dev/null; then
     display=:$((90 + $$ % 100))
     Xvfb "$display" -screen 0 1024x768x24 >/dev/null 2>&1 &
     xvfb=$!
-    trap 'kill "$gui" "$xvfb" 2>/dev/null || true; rm -rf "$root"' EXIT
     sleep 1
     DISPLAY=$display QT_QPA_PLATFORM=xcb "$root/usr/bin/wordloom" &
     gui=$!
