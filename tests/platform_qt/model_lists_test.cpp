@@ -15,7 +15,7 @@
 #include "platform/qt/form1_widget.h"
 #include "platform/qt/qt_list_views.h"
 #include "platform/qt/qt_text.h"
-#include "window_test_app.h"
+#include "qt_test_application.h"
 
 namespace qt = wordloom::platform::qt;
 using wordloom::platform::ListIndexError;
@@ -35,7 +35,7 @@ std::shared_ptr<const wordloom::engine::Dictionary> testDictionary() {
 }
 
 struct ApplicationFirst {
-    ApplicationFirst() { window_test::application(); }
+    ApplicationFirst() { qt_test::application(); }
 };
 
 struct Lists : ApplicationFirst {

@@ -3,26 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QByteArray>
 #include <QTimer>
 #include <QWidget>
 
-namespace services_test {
+#include "qt_test_application.h"
 
-// One QApplication for the whole test program, on the offscreen platform unless told otherwise.
-// It is never deleted: Qt objects must not outlive it during static destruction.
-inline QApplication& application() {
-    static QApplication* app = [] {
-        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-            qputenv("QT_QPA_PLATFORM", QByteArray("offscreen"));
-        }
-        static int argc = 1;
-        static char name[] = "wordloom_services_tests";
-        static char* argv[] = {name, nullptr};
-        return new QApplication(argc, argv);
-    }();
-    return *app;
-}
+namespace services_test {
 
 // Runs `action` on the modal dialog that the code under test is about to show, from inside its
 // event loop. Closes whatever else is up, so a wrong dialog fails the test instead of hanging it.

@@ -12,7 +12,7 @@
 namespace qt = wordloom::platform::qt;
 
 TEST(QtClipboard, SetsPlainTextAndNumberedFormatsAndClears) {
-    services_test::application();
+    qt_test::application();
     QClipboard& system = *QGuiApplication::clipboard();
     qt::QtClipboard clipboard;
 
@@ -45,7 +45,7 @@ public:
 }  // namespace
 
 TEST(QtShell, HandsAddressToTheDesktopAndThrowsWhenNothingOpensIt) {
-    services_test::application();
+    qt_test::application();
     UrlCatcher catcher;
     QDesktopServices::setUrlHandler(QStringLiteral("wordloom-test"), &catcher, "open");
     qt::QtShell shell;

@@ -33,7 +33,7 @@ TEST(QtMessageBoxTitle, OwnTitleWinsAndApplicationTitleFillsIn) {
 }
 
 TEST(QtMessageBox, KeepsApplicationTitleAndShowsModalPlainTextBox) {
-    services_test::application();
+    qt_test::application();
     qt::QtMessageBox messages;
     EXPECT_EQ(messages.applicationTitle(), u"wordloom");
     messages.setApplicationTitle(u"Wordloom Anagram Finder Studio");
@@ -61,7 +61,7 @@ TEST(QtFileDialogFilters, KeepCaptionVisibleAndMatchThePattern) {
 }
 
 TEST(QtFileDialog, OpenDialogShowsCaptionButMatchesFilesWithoutExtension) {
-    services_test::application();
+    qt_test::application();
     QFileDialog dialog;
     qt::setUpOpenDialog(dialog, u"Add File(s) - Hold Ctrl to select multiple files",
                         {{u"All Files (*.*)", u"*"}});
@@ -80,7 +80,7 @@ TEST(QtFileDialog, OpenDialogShowsCaptionButMatchesFilesWithoutExtension) {
 }
 
 TEST(QtFileDialog, SaveDialogOffersNameWithoutOverwriteQuestionOrSuffix) {
-    services_test::application();
+    qt_test::application();
     QFileDialog dialog;
     qt::setUpSaveDialog(dialog, u"Save",
                         {{u"Text Files (*.txt)", u"*.txt"}, {u"All Files (*.*)", u"*"}},
@@ -99,7 +99,7 @@ TEST(QtFileDialog, SaveDialogOffersNameWithoutOverwriteQuestionOrSuffix) {
 }
 
 TEST(QtFileDialog, CancelledDialogsAnswerEmpty) {
-    services_test::application();
+    qt_test::application();
     qt::QtFileDialog dialogs;
     const auto rejectModal = [] {
         services_test::whenModalShown<QFileDialog>([](QFileDialog& dialog) { dialog.reject(); });
@@ -111,7 +111,7 @@ TEST(QtFileDialog, CancelledDialogsAnswerEmpty) {
 }
 
 TEST(QtFileDialog, OpenDialogReturnsFullPathsInTheDialogsOrder) {
-    services_test::application();
+    qt_test::application();
     QTemporaryDir folder;
     ASSERT_TRUE(folder.isValid());
     for (const char* name : {"b-letters", "a.txt"}) {
@@ -134,7 +134,7 @@ TEST(QtFileDialog, OpenDialogReturnsFullPathsInTheDialogsOrder) {
 }
 
 TEST(QtInputBox, ReturnsTypedTextOnOkAndEmptyOnCancel) {
-    services_test::application();
+    qt_test::application();
     qt::QtInputBox input;
     services_test::whenModalShown<QInputDialog>([](QInputDialog& dialog) {
         EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Enter Letters"));

@@ -18,7 +18,7 @@
 #include "platform/qt/qt_controls.h"
 #include "platform/qt/qt_main_window.h"
 #include "platform/qt/qt_text.h"
-#include "window_test_app.h"
+#include "qt_test_application.h"
 
 namespace qt = wordloom::platform::qt;
 using Clock = qt::QtEventPump::Clock;
@@ -43,7 +43,7 @@ QString writeFile(const QTemporaryDir& folder, const QString& name, const QByteA
 }  // namespace
 
 TEST(QtCheckBox, NotifiesOnceForEachChangeAndNeverForTheSameState) {
-    window_test::application();
+    qt_test::application();
     qt::Form1Widget form;
     qt::QtCheckBox check(form.check(3));
     int changes = 0;
@@ -63,7 +63,7 @@ TEST(QtCheckBox, NotifiesOnceForEachChangeAndNeverForTheSameState) {
 }
 
 TEST(QtCheckBox, UserClicksOnlyTickAndClearEvenFromGrey) {
-    window_test::application();
+    qt_test::application();
     qt::Form1Widget form;
     qt::QtCheckBox check(form.check(1));
     int changes = 0;
@@ -79,7 +79,7 @@ TEST(QtCheckBox, UserClicksOnlyTickAndClearEvenFromGrey) {
 }
 
 TEST(QtProgressDisplay, RoundsAndHoldsTheValueWithinZeroToHundred) {
-    window_test::application();
+    qt_test::application();
     qt::Form1Widget form;
     qt::QtProgressDisplay progress(form.progressBar1());
     const std::vector<std::pair<double, int>> cases{
@@ -91,7 +91,7 @@ TEST(QtProgressDisplay, RoundsAndHoldsTheValueWithinZeroToHundred) {
 }
 
 TEST(QtProgressDisplay, ShowsTextAsTypedAndMirrorsItForScreenReaders) {
-    window_test::application();
+    qt_test::application();
     qt::Form1Widget form;
     qt::QtProgressDisplay progress(form.progressBar1());
     progress.setValue(20);
@@ -102,7 +102,7 @@ TEST(QtProgressDisplay, ShowsTextAsTypedAndMirrorsItForScreenReaders) {
 }
 
 TEST(QtProgressDisplay, ANewValueShowsWithTheNextRepaintNotInsideTheCall) {
-    window_test::application();
+    qt_test::application();
     qt::Form1Widget form;
     qt::QtProgressDisplay progress(form.progressBar1());
     form.show();
@@ -141,7 +141,7 @@ TEST(QtEventPump, ProcessesAtMostOnceInTenMilliseconds) {
 }
 
 TEST(QtMainWindow, PointerShapesShowOverTheWindowAndItsControls) {
-    window_test::application();
+    qt_test::application();
     qt::Form1Widget form;
     qt::QtMainWindow window(form);
     QWidget& button = form.pushButton(2);
@@ -161,7 +161,7 @@ TEST(QtMainWindow, PointerShapesShowOverTheWindowAndItsControls) {
 }
 
 TEST(QtMainWindow, CustomPointerUsesTheImageAndHotspotOfTheCursorFile) {
-    window_test::application();
+    qt_test::application();
     qt::Form1Widget form;
     qt::QtMainWindow window(form);
     window.setPointerShape(99);
@@ -180,7 +180,7 @@ TEST(QtMainWindow, CustomPointerUsesTheImageAndHotspotOfTheCursorFile) {
 }
 
 TEST(QtMainWindow, InvalidCursorFileThrowsAndKeepsTheImageItHad) {
-    window_test::application();
+    qt_test::application();
     qt::Form1Widget form;
     qt::QtMainWindow window(form);
     window.setCustomPointerImage(qt::toU16String(handCursor));
@@ -197,7 +197,7 @@ TEST(QtMainWindow, InvalidCursorFileThrowsAndKeepsTheImageItHad) {
 }
 
 TEST(QtMainWindow, CaptionIconAndEndBeforeTheEventLoop) {
-    window_test::application();
+    qt_test::application();
     qt::Form1Widget form;
     qt::QtMainWindow window(form);
     window.setCaption(u"Wordloom Anagram Finder Studio");
@@ -213,7 +213,7 @@ TEST(QtMainWindowDeathTest, EndProgramLeavesEveryNestedLoopAtOnce) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     EXPECT_EXIT(
         {
-            window_test::application();
+            qt_test::application();
             qt::Form1Widget form;
             qt::QtMainWindow window(form);
             form.show();

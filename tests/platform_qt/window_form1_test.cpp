@@ -11,7 +11,7 @@
 #include "platform/qt/form1_widget.h"
 #include "platform/qt/qt_list_views.h"
 #include "platform/qt/qt_text.h"
-#include "window_test_app.h"
+#include "qt_test_application.h"
 
 namespace qt = wordloom::platform::qt;
 namespace frame = wordloom::frame;
@@ -32,7 +32,7 @@ void showActive(QWidget& window) {
 }  // namespace
 
 TEST(Form1Widget, HasEveryControlWithItsNameCaptionAndGeometry) {
-    window_test::application();
+    qt_test::application();
     qt::Form1Widget form;
     EXPECT_EQ(form.size(), QSize(536, 644));
     EXPECT_EQ(form.minimumSize(), form.maximumSize());
@@ -65,7 +65,7 @@ TEST(Form1Widget, HasEveryControlWithItsNameCaptionAndGeometry) {
 }
 
 TEST(Form1Widget, UsesArialBoldInTheDesignedSizes) {
-    window_test::application();
+    qt_test::application();
     qt::Form1Widget form;
     const auto expectFont = [](const QWidget& widget, double points) {
         SCOPED_TRACE(widget.objectName().toStdString());
@@ -87,7 +87,7 @@ TEST(Form1Widget, UsesArialBoldInTheDesignedSizes) {
 }
 
 TEST(Form1Widget, TabsInDesignOrderWithCheck7Last) {
-    window_test::application();
+    qt_test::application();
     qt::Form1Widget form;
     showActive(form);
     form.check(6).setFocus();
@@ -103,7 +103,7 @@ TEST(Form1Widget, TabsInDesignOrderWithCheck7Last) {
 }
 
 TEST(Form1Widget, ReportsPointerMovesOverButtonsListsFrameAndWindowOnly) {
-    window_test::application();
+    qt_test::application();
     qt::Form1Widget form;
     std::vector<Zone> zones;
     form.setPointerMovedHandler([&zones](Zone zone) { zones.push_back(zone); });
@@ -124,7 +124,7 @@ TEST(Form1Widget, ReportsPointerMovesOverButtonsListsFrameAndWindowOnly) {
 }
 
 TEST(QtListView, DoubleClickBelowTheRowsAndDeleteWithModifiersReachTheHandlers) {
-    window_test::application();
+    qt_test::application();
     qt::Form1Widget form;
     qt::QtListView list(form.listView1(), form.letterSets());
     list.addColumnHeader(u"Scramble Letters");
@@ -151,7 +151,7 @@ TEST(QtListView, DoubleClickBelowTheRowsAndDeleteWithModifiersReachTheHandlers) 
 }
 
 TEST(Form1Widget, CloseCallsTheCloseHandler) {
-    window_test::application();
+    qt_test::application();
     qt::Form1Widget form;
     int closes = 0;
     form.setCloseHandler([&closes] { ++closes; });
