@@ -2,6 +2,7 @@
 // dictionary, the dictionary load, the engine's memory and the matcher's scaling over threads.
 //
 // Usage: wordloom-bench [path/to/words.dic] [--quick]
+//        wordloom-bench --crafted-sort [WORDS]   (the load of a list arranged against the sort)
 
 #include <time.h>
 
@@ -10,13 +11,17 @@
 #include <cstdio>
 #include <exception>
 #include <filesystem>
+#include <fstream>
+#include <random>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "bench/letter_sets.h"
+#include "engine/antiqsort.h"
 #include "engine/dictionary.h"
 #include "engine/matcher.h"
+#include "engine/text.h"
 #include "reference/literal_unscramble.h"
 
 namespace {
@@ -189,9 +194,62 @@ void timeLoad(const std::string& path) {
                 wordBytes / 1e6, indexBytes / 1e6, (wordBytes + indexBytes) / 1e6, words.size());
 }
 
+double bestLoadSeconds(const std::string& path, int rounds) {
+    double best = 1e30;
+    for (int round = 0; round < rounds; ++round) {
+        const auto start = Clock::now();
+        const auto dictionary = wordloom::engine::loadDictionary(path);
+        best = std::min(best, secondsSince(start));
+    }
+    return best;
+}
+
+// Distinct six-letter words arranged against the quicksort's pivot rule (McIlroy's adversary),
+// loaded as a dictionary and compared with the same words shuffled; then the plain quicksort
+// without its heapsort fallback on the same list, which is what the load used to cost.
+void timeCraftedLoad(std::uint32_t count) {
+    namespace fs = std::filesystem;
+    const auto generateStart = Clock::now();
+    const auto crafted =
+        wordloom::testing::sixLetterWords(wordloom::testing::antiQuicksortRanks(count), count);
+    std::printf("crafted list of %u words generated in %.1f s\n", count,
+                secondsSince(generateStart));
+    auto shuffled = crafted;
+    std::shuffle(shuffled.begin(), shuffled.end(), std::mt19937(1));
+    const fs::path folder = fs::temp_directory_path();
+    const auto save = [&](const std::vector<std::u16string>& words, const char* name) {
+        const fs::path path = folder / name;
+        std::ofstream file(path, std::ios::binary);
+        for (const auto& word : words) {
+            file << wordloom::engine::encodeUtf8(word) << "\r\n";
+        }
+        return path.string();
+    };
+    const std::string craftedPath = save(crafted, "wordloom-bench-crafted.dic");
+    const std::string shuffledPath = save(shuffled, "wordloom-bench-shuffled.dic");
+    const double craftedSeconds = bestLoadSeconds(craftedPath, 5);
+    const double shuffledSeconds = bestLoadSeconds(shuffledPath, 5);
+    std::printf("load, best of 5: crafted %.1f ms, shuffled %.1f ms, ratio %.2f\n",
+                craftedSeconds * 1e3, shuffledSeconds * 1e3, craftedSeconds / shuffledSeconds);
+
+    std::vector<std::u16string_view> views(crafted.begin(), crafted.end());
+    const auto plainStart = Clock::now();
+    wordloom::engine::sort_detail::hybridSort(views.data(), static_cast<std::int32_t>(count),
+                                              std::less<>{},
+                                              wordloom::engine::sort_detail::kUnlimited);
+    std::printf("plain quicksort without the fallback on the crafted list: %.1f s\n",
+                secondsSince(plainStart));
+    fs::remove(craftedPath);
+    fs::remove(shuffledPath);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc >= 2 && std::string(argv[1]) == "--crafted-sort") {
+        timeCraftedLoad(argc >= 3 ? static_cast<std::uint32_t>(std::stoul(argv[2])) : 200000u);
+        return 0;
+    }
     std::string path = besideProgram("words.dic");
     bool quick = false;
     for (int i = 1; i < argc; ++i) {

@@ -8,6 +8,8 @@
 #include <utility>
 #include <vector>
 
+#include "engine/antiqsort.h"
+
 namespace wordloom::engine {
 namespace {
 
@@ -162,6 +164,64 @@ TEST(SortStrings, MovesViewsAndNeverTheText) {
 
     EXPECT_EQ(words.texts, before);
     EXPECT_EQ(addresses(words.array), addressesBefore);
+}
+
+// Comparisons the word-list sort makes on `texts` (`unbalancedAllowed` as in hybridSort).
+std::size_t comparisonsToSort(const std::vector<std::u16string>& texts,
+                              std::int32_t unbalancedAllowed) {
+    Words words(texts);
+    std::size_t count = 0;
+    const auto less = [&count](std::u16string_view a, std::u16string_view b) {
+        ++count;
+        return a < b;
+    };
+    sort_detail::hybridSort(words.array.data(), static_cast<std::int32_t>(texts.size()), less,
+                            unbalancedAllowed);
+    EXPECT_EQ(copies(words.array), sortedCopy(texts));
+    return count;
+}
+
+// A list arranged against the median-of-three pivot rule drives the plain quicksort quadratic;
+// the word-list sort must stay within three times the work of the same words shuffled.
+TEST(SortStrings, StaysNearLinearithmicOnAListArrangedAgainstThePivotRule) {
+    constexpr std::uint32_t kWords = 20000;
+    const auto crafted = testing::sixLetterWords(testing::antiQuicksortRanks(kWords), kWords);
+    std::vector<std::u16string> shuffled = crafted;
+    std::shuffle(shuffled.begin(), shuffled.end(), std::mt19937(5));
+
+    const std::int32_t allowance = sort_detail::unbalancedAllowance(0, kWords - 1);
+    const std::size_t shuffledWork = comparisonsToSort(shuffled, allowance);
+    const std::size_t craftedWork = comparisonsToSort(crafted, allowance);
+    // The adversary does bite the plain quicksort, so the comparison above means something.
+    const std::size_t plainWork = comparisonsToSort(crafted, sort_detail::kUnlimited);
+    EXPECT_GT(plainWork, 50 * shuffledWork);
+    EXPECT_LE(craftedWork, 3 * shuffledWork) << "shuffled " << shuffledWork;
+
+    // The adversary aimed at the bounded sort itself fares no better.
+    const auto aimed =
+        testing::sixLetterWords(testing::antiQuicksortRanks(kWords, allowance), kWords);
+    EXPECT_LE(comparisonsToSort(aimed, allowance), 3 * shuffledWork);
+
+    Words words(crafted);
+    SortStrings(words.array);
+    EXPECT_EQ(copies(words.array), sortedCopy(crafted));
+}
+
+// The heapsort fallback with runs of equal words: the order must still be the plain sort's.
+TEST(SortStrings, FallsBackWithDuplicatesToTheSameOrder) {
+    constexpr std::uint32_t kItems = 3000;
+    const auto ranks = testing::antiQuicksortRanks(kItems);
+    for (const std::uint32_t distinct : {2u, 7u, 300u}) {
+        std::vector<std::u16string> texts;
+        for (const std::uint32_t rank : ranks) {
+            std::u16string text(2 + rank % distinct, u'a');
+            text.front() = u'w';
+            texts.push_back(std::move(text));
+        }
+        Words words(texts);
+        SortStrings(words.array);
+        EXPECT_EQ(copies(words.array), sortedCopy(texts)) << distinct;
+    }
 }
 
 }  // namespace
