@@ -5,13 +5,12 @@
 #include <QApplication>
 #include <QtGlobal>
 #include <array>
-#include <chrono>
 #include <exception>
 #include <memory>
-#include <random>
 #include <utility>
 
 #include "app/termination_signal.h"
+#include "frame/appearance.h"
 #include "platform/qt/form1_widget.h"
 #include "platform/qt/qt_clipboard.h"
 #include "platform/qt/qt_controls.h"
@@ -54,17 +53,6 @@ window::PointerArea areaOf(Form1Widget::PointerZone zone) {
             break;
     }
     return window::PointerArea::Form;
-}
-
-// A whole number from 1 to 100 for the occasional home-page visit, seeded from the clock.
-int drawHomePageNumber() {
-    static std::mt19937 generator = [] {
-        std::random_device device;
-        const auto now = std::chrono::system_clock::now().time_since_epoch().count();
-        std::seed_seq seed{device(), static_cast<unsigned>(now), static_cast<unsigned>(now >> 32)};
-        return std::mt19937(seed);
-    }();
-    return std::uniform_int_distribution<int>(1, 100)(generator);
 }
 
 void connectButton(Form1Widget& form, int number, window::Form1& logic,
@@ -115,7 +103,7 @@ int main(int argc, char* argv[]) {
         .events = events,
         // applicationDirPath() resolves symbolic links to the program file.
         .applicationFolder = platform::qt::toU16String(QCoreApplication::applicationDirPath()),
-        .drawHomePageNumber = drawHomePageNumber,
+        .drawHomePageNumber = frame::drawHomePageNumber,
     });
 
     connectButton(form, 1, logic, &window::Form1::PushButton1_Click);

@@ -76,8 +76,12 @@ void OccasionalHomePageVisit(platform::Shell& shell, const std::function<int()>&
 }
 
 int drawHomePageNumber() {
-    static std::mt19937 generator(static_cast<std::mt19937::result_type>(
-        std::chrono::system_clock::now().time_since_epoch().count()));
+    static std::mt19937 generator = [] {
+        std::random_device device;
+        const auto now = std::chrono::system_clock::now().time_since_epoch().count();
+        std::seed_seq seed{device(), static_cast<unsigned>(now), static_cast<unsigned>(now >> 32)};
+        return std::mt19937(seed);
+    }();
     return std::uniform_int_distribution<int>(1, 100)(generator);
 }
 

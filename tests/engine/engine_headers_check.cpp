@@ -13,12 +13,6 @@
 #include "engine/text.h"
 #include "engine/word_list.h"
 
-#include <gtest/gtest.h>
-
 #if defined(QT_CORE_LIB) || __has_include(<QtCore/qglobal.h>)
 #error "The engine must build without Qt on the include path."
 #endif
-
-TEST(EngineHeaders, CompileWithoutQt) {
-    SUCCEED();
-}
