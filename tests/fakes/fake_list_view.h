@@ -17,10 +17,13 @@ public:
     wordloom::platform::TableData table;
     std::vector<int> columnWidths;
     std::optional<int> selected;
-    FailSwitch fail;
+    mutable FailSwitch fail;  // the read-only calls count() and snapshot() can fail too
     int clearCalls = 0;
 
-    int count() const override { return static_cast<int>(table.rows.size()); }
+    int count() const override {
+        fail.check("count");
+        return static_cast<int>(table.rows.size());
+    }
     std::u16string text(int item) const override { return cellOf(item, 1); }
     std::u16string subItem(int item, int k) const override { return cellOf(item, k + 1); }
     bool isChecked(int item) const override { return rowAt(item).checked; }
@@ -57,6 +60,7 @@ public:
         return table.headers[static_cast<std::size_t>(column - 1)];
     }
     std::shared_ptr<const wordloom::platform::TableSnapshot> snapshot() const override {
+        fail.check("snapshot");
         return std::make_shared<wordloom::platform::TableData>(table);
     }
 
@@ -74,7 +78,7 @@ public:
 
 protected:
     const wordloom::platform::TableData::Row& rowAt(int item) const {
-        if (item < 1 || item > count()) {
+        if (item < 1 || item > static_cast<int>(table.rows.size())) {
             throw wordloom::platform::ListIndexError("Index out of bounds");
         }
         return table.rows[static_cast<std::size_t>(item - 1)];
