@@ -117,6 +117,11 @@ ParseResult parseOptions(int argc, char* argv[]) {
                 options.sources.push_back({LetterSource::Kind::Argument, std::string(value)});
                 break;
             case 'd':
+                if (value.empty()) {
+                    // An empty name would otherwise quietly mean the bundled words.dic.
+                    result.error = "The dictionary file name must not be empty.";
+                    return result;
+                }
                 options.dictionaryPath = value;
                 break;
             case 'f':

@@ -42,24 +42,31 @@ void printLine(std::FILE* err, const char* text) {
     std::fprintf(err, "%s\n", text);
 }
 
-// Loads the dictionary phase by phase. A file that cannot be read to its end would give partial
-// answers, so it stops the tool; a list with more initial letters than the alphabet only loses
-// the initial-letter shortcut (the matcher still covers every word), so it is a warning.
+// Loads the dictionary phase by phase. A file that cannot be read to its end (or that does not
+// fit in memory) would give partial answers, so it stops the tool; a list with more initial
+// letters than the alphabet only loses the initial-letter shortcut (the matcher still covers
+// every word), and UTF-16 text still loads (as bytes), so both are warnings.
 std::shared_ptr<const engine::Dictionary> loadDictionary(const std::string& path, std::FILE* err) {
     engine::DictionaryLoader loader(path);
     try {
         loader.open();
         loader.readItems();
+        if (loader.textLooksLikeUtf16()) {
+            printLine(err, ("The dictionary '" + path +
+                            "' is not UTF-8 text (it looks like UTF-16); its words will hardly "
+                            "match. Save it as UTF-8.")
+                               .c_str());
+        }
         loader.close();
         loader.sort();
+        try {
+            loader.buildIndex();
+        } catch (const engine::TooManyInitialGroups& warning) {
+            printLine(err, warning.what());
+        }
     } catch (const std::exception& failure) {
         printLine(err, failure.what());
         return nullptr;
-    }
-    try {
-        loader.buildIndex();
-    } catch (const engine::TooManyInitialGroups& warning) {
-        printLine(err, warning.what());
     }
     return loader.dictionary();
 }

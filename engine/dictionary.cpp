@@ -7,6 +7,7 @@
 #include <cstring>
 #include <filesystem>
 #include <memory>
+#include <new>
 #include <stdexcept>
 #include <string_view>
 #include <system_error>
@@ -232,6 +233,16 @@ FileBytes readAll(std::FILE* file, const std::string& path) {
     return read;
 }
 
+// UTF-16 text read as UTF-8 gives no usable word: it starts with a byte-order mark FF FE or
+// FE FF, or (without one) the zero half of every ASCII character shows as a NUL byte.
+bool looksLikeUtf16(const unsigned char* bytes, std::size_t size) {
+    if (size >= 2 &&
+        ((bytes[0] == 0xFF && bytes[1] == 0xFE) || (bytes[0] == 0xFE && bytes[1] == 0xFF))) {
+        return true;
+    }
+    return std::memchr(bytes, 0, size) != nullptr;
+}
+
 }  // namespace
 
 struct DictionaryLoader::Source {
@@ -273,19 +284,27 @@ void DictionaryLoader::readItems() {
     WordList& words = m_dictionary->m_words;
 
     // The whole file at once: one pass then splits and decodes it into the list, whose room is
-    // sized from the bytes, so nothing is copied twice and no buffer grows.
-    const FileBytes read = readAll(m_source->file, m_path);
-    const unsigned char* from = read.bytes.data();
-    const unsigned char* const end = from + read.bytes.size();
-    // A leading byte-order mark is dropped (exactly what decodeUtf8 does with it).
-    if (end - from >= 3 && from[0] == 0xEF && from[1] == 0xBB && from[2] == 0xBF) {
-        from += 3;
+    // sized from the bytes, so nothing is copied twice and no buffer grows. That takes about
+    // three times the file's size; a file too large for the memory left leaves the list empty.
+    bool failed = false;
+    try {
+        const FileBytes read = readAll(m_source->file, m_path);
+        failed = read.failed;
+        const unsigned char* from = read.bytes.data();
+        const unsigned char* const end = from + read.bytes.size();
+        m_looksLikeUtf16 = looksLikeUtf16(from, read.bytes.size());
+        // A leading byte-order mark is dropped (exactly what decodeUtf8 does with it).
+        if (end - from >= 3 && from[0] == 0xEF && from[1] == 0xBB && from[2] == 0xBF) {
+            from += 3;
+        }
+        words.reserve(words.textUnits() + static_cast<std::size_t>(end - from),
+                      words.size() + countItemRuns(from, end));
+        splitItems(from, end, failed, words);
+        words.seal();
+    } catch (const std::bad_alloc&) {
+        throw std::runtime_error("Not enough memory to read the dictionary '" + m_path + "'.");
     }
-    words.reserve(words.textUnits() + static_cast<std::size_t>(end - from),
-                  words.size() + countItemRuns(from, end));
-    splitItems(from, end, read.failed, words);
-    words.seal();
-    if (read.failed) {
+    if (failed) {
         // The item cut off by the failure is left out; those before it stay.
         throw std::runtime_error("Cannot read the dictionary file '" + m_path +
                                  "' to its end; only the " + std::to_string(words.size()) +
@@ -312,14 +331,21 @@ void DictionaryLoader::buildIndex() {
     struct ReleaseRetainedBlocks {
         ~ReleaseRetainedBlocks() { releaseRetainedBlocks(); }
     } releaseAtEnd;
+    const auto buildMatchIndex = [&] {
+        try {
+            dictionary.m_matchIndex.build(dictionary.m_words);
+        } catch (const std::bad_alloc&) {
+            throw std::runtime_error("Not enough memory to index the dictionary '" + m_path + "'.");
+        }
+    };
     try {
         BuildLetterIndex(dictionary.m_words, dictionary.m_letterIndex);
     } catch (...) {
         // The matcher still gets its index, so runs work on the whole list.
-        dictionary.m_matchIndex.build(dictionary.m_words);
+        buildMatchIndex();
         throw;
     }
-    dictionary.m_matchIndex.build(dictionary.m_words);
+    buildMatchIndex();
 }
 
 std::shared_ptr<const Dictionary> loadDictionary(const std::string& path) {

@@ -25,8 +25,9 @@ private:
 };
 
 // Loads words.dic in the phases that start-up reports separately: open, read the items, close,
-// sort, index. A phase that fails throws a std::runtime_error whose message a user can act on;
-// the words read before the failure stay, and the later phases still work on them.
+// sort, index. A phase that fails throws a std::runtime_error whose message a user can act on
+// (running out of memory included); the words read before the failure stay, and the later
+// phases still work on them.
 class DictionaryLoader {
 public:
     explicit DictionaryLoader(std::string path);
@@ -42,11 +43,16 @@ public:
     // The dictionary as built so far (complete after buildIndex).
     std::shared_ptr<const Dictionary> dictionary() const { return m_dictionary; }
 
+    // After readItems: the file looked like UTF-16 (a UTF-16 byte-order mark, or NUL bytes), so
+    // its words are most likely not what its author meant. The load goes on regardless.
+    bool textLooksLikeUtf16() const { return m_looksLikeUtf16; }
+
 private:
     struct Source;
     std::string m_path;
     std::unique_ptr<Source> m_source;
     std::shared_ptr<Dictionary> m_dictionary;
+    bool m_looksLikeUtf16 = false;
 };
 
 // All phases in order; throws on the first failure. For the batch tool and tests.

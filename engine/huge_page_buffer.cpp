@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <mutex>
+#include <new>
 #include <unordered_map>
 #include <vector>
 
@@ -63,7 +64,12 @@ public:
             munmap(address, length);
             return;
         }
-        m_retained.push_back({address, length});
+        try {
+            m_retained.push_back({address, length});
+        } catch (const std::bad_alloc&) {
+            munmap(address, length);  // no room to remember it: out of memory, give it back
+            return;
+        }
         m_retainedBytes += length;
     }
 
@@ -126,7 +132,12 @@ void* allocateBlock(std::size_t bytes) {
     auto* const block = reinterpret_cast<void*>(aligned);
     // Only a hint: if it is refused, the block is served in 4 KiB pages.
     madvise(block, length, MADV_HUGEPAGE);
-    blockCache().noteMapped(block, length);
+    try {
+        blockCache().noteMapped(block, length);
+    } catch (const std::bad_alloc&) {
+        munmap(block, length);
+        throw;
+    }
     return block;
 }
 
