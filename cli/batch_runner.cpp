@@ -1,7 +1,9 @@
 #include "cli/batch_runner.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <system_error>
 
 #include "engine/run_core.h"
 
@@ -32,8 +34,15 @@ BatchRunner::BatchRunner(const engine::Dictionary& dictionary, const OutputForma
     if (jobs > 1) {
         m_workers.reserve(jobs);
         for (unsigned i = 0; i < jobs; ++i) {
-            m_workers.emplace_back([this] { workerLoop(); });
+            try {
+                m_workers.emplace_back([this] { workerLoop(); });
+            } catch (const std::system_error&) {
+                // No thread to spare (a process limit, say): run with those that started, or
+                // on the calling thread alone. The output is the same either way.
+                break;
+            }
         }
+        m_capacity = tasksPerJob * std::max<std::size_t>(m_workers.size(), 1);
     }
 }
 

@@ -25,8 +25,9 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// Runs letter sets through the matcher on `jobs` threads and writes their rows in the order the
-// letter sets were added, exactly as one thread would. At most a fixed number of letter sets per
+// Runs letter sets through the matcher on `jobs` threads (fewer when the system refuses more,
+// down to the calling thread alone) and writes their rows in the order the letter sets were
+// added, exactly as one thread would. At most a fixed number of letter sets per
 // thread are in flight at a time, so memory stays bounded by the dictionary and those letter
 // sets' results however many letter sets come. Output leaves in large writes.
 class BatchRunner {
