@@ -1,11 +1,16 @@
 // Runs the real wordloom-unscramble and compares what it writes with expected outputs.
+#include <fcntl.h>
+#include <grp.h>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <initializer_list>
 #include <sstream>
 #include <string>
@@ -96,6 +101,57 @@ protected:
 
     ToolRun run(const std::vector<std::string>& arguments, const Streams& streams = Streams()) {
         return runProgram(WORDLOOM_CLI_EXE, arguments, streams);
+    }
+
+    // Runs the tool directly (no shell): `inChild` runs after the fork, just before the exec
+    // (limits, another user); `feed`, when given, writes the tool's standard input through a
+    // pipe. `peakKilobytes` receives the tool's largest resident size.
+    ToolRun spawn(const std::vector<std::string>& arguments, const std::function<void()>& inChild,
+                  const std::function<void(int)>& feed = {}, long* peakKilobytes = nullptr) {
+        const std::string outPath = (m_dir / "stdout").string();
+        const std::string errPath = (m_dir / "stderr").string();
+        int pipeEnds[2] = {-1, -1};
+        if (feed && pipe(pipeEnds) != 0) {
+            ADD_FAILURE() << "pipe";
+            return {};
+        }
+        std::vector<char*> argv{const_cast<char*>(WORDLOOM_CLI_EXE)};
+        for (const std::string& argument : arguments) {
+            argv.push_back(const_cast<char*>(argument.c_str()));
+        }
+        argv.push_back(nullptr);
+        const pid_t child = fork();
+        if (child == 0) {
+            const int in = feed ? pipeEnds[0] : open("/dev/null", O_RDONLY);
+            const int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            if (in < 0 || out < 0 || err < 0 || dup2(in, 0) < 0 || dup2(out, 1) < 0 ||
+                dup2(err, 2) < 0) {
+                _exit(120);
+            }
+            if (feed) {
+                close(pipeEnds[1]);
+            }
+            inChild();
+            execv(WORDLOOM_CLI_EXE, argv.data());
+            _exit(127);
+        }
+        if (feed) {
+            close(pipeEnds[0]);
+            feed(pipeEnds[1]);
+            close(pipeEnds[1]);
+        }
+        int status = 0;
+        rusage usage{};
+        wait4(child, &status, 0, &usage);
+        if (peakKilobytes != nullptr) {
+            *peakKilobytes = usage.ru_maxrss;
+        }
+        ToolRun run;
+        run.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+        run.out = readFile(outPath);
+        run.err = readFile(errPath);
+        return run;
     }
 
     fs::path m_dir;
@@ -244,6 +300,152 @@ TEST_F(UnscrambleTool, PrintsVersionAndHelp) {
     const ToolRun help = run({"-h"});
     EXPECT_EQ(help.status, 0);
     EXPECT_EQ(help.out.rfind("Usage: wordloom-unscramble [options] [LETTERS...]\n", 0), 0u);
+}
+
+TEST_F(UnscrambleTool, HelpAndVersionIntoAFullDeviceExitWith1) {
+    for (const char* option : {"--help", "--version"}) {
+        const ToolRun result = run({option}, outputTo("/dev/full"));
+        EXPECT_EQ(result.status, 1) << option;
+        EXPECT_NE(result.err.find("No space left on device"), std::string::npos) << result.err;
+    }
+}
+
+TEST_F(UnscrambleTool, RefusesAnEmptyDictionaryName) {
+    const ToolRun result = run({"-d", "", "tca"});
+    EXPECT_EQ(result.status, 2);
+    EXPECT_EQ(result.err.rfind("The dictionary file name must not be empty.\n", 0), 0u)
+        << result.err;
+    EXPECT_EQ(result.out, "");
+}
+
+TEST_F(UnscrambleTool, WarnsOnceAboutAUtf16DictionaryAndStillRuns) {
+    const std::string words = "tea\r\neat\r\nate\r\n";
+    std::string littleEndian = "\xFF\xFE";
+    std::string bigEndian = "\xFE\xFF";
+    std::string withoutMark;
+    for (const char c : words) {
+        littleEndian += {c, '\0'};
+        bigEndian += {'\0', c};
+        withoutMark += {c, '\0'};
+    }
+    const std::pair<const char*, std::string> files[] = {
+        {"le.dic", littleEndian}, {"be.dic", bigEndian}, {"nul.dic", withoutMark}};
+    for (const auto& [name, bytes] : files) {
+        const std::string path = (m_dir / name).string();
+        writeFile(path, bytes);
+        const ToolRun result = run({"-d", path, "tea", "eat"});
+        EXPECT_EQ(result.status, 0) << name;
+        EXPECT_EQ(result.err, "The dictionary '" + path +
+                                  "' is not UTF-8 text (it looks like UTF-16); its words will "
+                                  "hardly match. Save it as UTF-8.\n");
+    }
+    // UTF-8 with its byte-order mark is no cause for a warning.
+    writeFile(m_dir / "utf8.dic", "\xEF\xBB\xBFtea\r\n");
+    const ToolRun plain = run({"-d", (m_dir / "utf8.dic").string(), "eat"});
+    EXPECT_EQ(plain.err, "");
+    EXPECT_EQ(plain.out, "tea\n");
+}
+
+// Blanks inside a line count towards its length; at its ends they do not.
+TEST_F(UnscrambleTool, PassesOverLongLinesAndRunsTheLinesAfterThem) {
+    const std::string blanks(100000, ' ');
+    const std::string cat = "act\nat\ncat\n";
+    // Each line, and the rows it gives with the small dictionary.
+    const std::pair<std::string, std::string> lines[] = {
+        {std::string(3000000, 'a'), ""},
+        {"tca", cat},
+        {"tc" + blanks + "a", ""},
+        {blanks + "oc?t" + blanks, "act\nat\ncat\ncoat\ndo\ngo\ntaco\n"},
+        {"tca" + blanks + "x", ""},
+        {"tca" + std::string(24, 'z'), cat},  // 27 units: the longest that runs
+        {"tca" + std::string(25, 'z'), ""},
+        {"tca" + std::string(23, ' ') + "z", cat},
+        {"tca" + std::string(24, ' ') + "z" + blanks, ""},
+        {"at", "at\n"},
+    };
+    std::string letters;
+    std::string expected;
+    for (const auto& [line, rows] : lines) {
+        letters += line + (letters.size() % 2 == 0 ? "\r\n" : "\n");
+        expected += rows;
+    }
+    writeFile(m_dir / "long.txt", letters);
+    const ToolRun fromFile = run({"-d", smallDic, "-f", (m_dir / "long.txt").string()});
+    EXPECT_EQ(fromFile.status, 0) << fromFile.err;
+    EXPECT_EQ(fromFile.out, expected);
+    const ToolRun piped =
+        run({"-d", smallDic, "-f", "-"}, inputFrom((m_dir / "long.txt").string()));
+    EXPECT_EQ(piped.status, 0) << piped.err;
+    EXPECT_EQ(piped.out, expected);
+}
+
+// 300 MB of a single line on standard input used to take 936 MB; a line that can never run is
+// not stored beyond what tells it apart.
+TEST_F(UnscrambleTool, KeepsMemoryFlatOnAnEndlessLetterLine) {
+    const auto feed = [](int pipe) {
+        const std::string block(1 << 20, 'e');
+        for (int i = 0; i < 300; ++i) {
+            if (write(pipe, block.data(), block.size()) != static_cast<ssize_t>(block.size())) {
+                return;
+            }
+        }
+        const std::string rest = "\ntca\n";
+        [[maybe_unused]] const auto written = write(pipe, rest.data(), rest.size());
+    };
+    long peak = 0;
+    const ToolRun result = spawn(
+        {"-d", smallDic, "-f", "-"}, [] {}, feed, &peak);
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.out, "act\nat\ncat\n");
+    EXPECT_LT(peak, 150 * 1024) << "kilobytes";
+}
+
+// Threads that cannot start (a process limit) leave fewer jobs, down to the calling thread, and
+// the same output. The limit binds only users without root's rights, so the tool runs as nobody.
+TEST_F(UnscrambleTool, RunsOnFewerThreadsWhenNoneCanStart) {
+    const std::vector<std::string> arguments = {
+        "-d", testData("tricky.dic"), "-f", testData("letter-sets.txt"), "--format", "tsv", "-j",
+        "4"};
+    const auto oneProcessOnly = [] {
+        if (geteuid() == 0 &&
+            (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0)) {
+            _exit(121);
+        }
+        // Lowered after the change of user, so that the exec itself is still allowed.
+        const rlimit limit{1, 1};
+        if (setrlimit(RLIMIT_NPROC, &limit) != 0) {
+            _exit(122);
+        }
+    };
+    const ToolRun result = spawn(arguments, oneProcessOnly);
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_TRUE(result.out == readFile(testData("tricky-2-8.tsv")));
+    EXPECT_EQ(result.err, run(arguments).err);  // the dictionary's own warning, nothing more
+}
+
+// A one-line dictionary needs about three times its size; with less memory than that the tool
+// says so and stops, and under the same limit an ordinary dictionary still loads.
+TEST_F(UnscrambleTool, NamesTheDictionaryThatDoesNotFitInMemory) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "AddressSanitizer reserves more address space than the limit allows";
+#else
+    const std::string path = (m_dir / "one line.dic").string();
+    writeFile(path, std::string(24 << 20, 'q'));
+    const auto limitMemory = [] {
+        const rlimit limit{60 << 20, 60 << 20};
+        if (setrlimit(RLIMIT_AS, &limit) != 0) {
+            _exit(123);
+        }
+    };
+    const ToolRun result = spawn({"-d", path, "-j", "1", "tca"}, limitMemory);
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.err, "Not enough memory to read the dictionary '" + path + "'.\n");
+    EXPECT_EQ(result.out, "");
+
+    const ToolRun small = spawn({"-d", smallDic, "-j", "1", "tca"}, limitMemory);
+    EXPECT_EQ(small.status, 0) << small.err;
+    EXPECT_EQ(small.out, "act\nat\ncat\n");
+#endif
 }
 
 }  // namespace
