@@ -25,18 +25,47 @@ if(TARGET wordloom)
     ")
 endif()
 
+# The Debian documentation: the copyright file and the changelog (gzip -n keeps the package
+# reproducible), and the manual pages.
+set(WORDLOOM_DOC_DIR ${CMAKE_INSTALL_DATADIR}/doc/wordloom)
+install(FILES packaging/copyright DESTINATION ${WORDLOOM_DOC_DIR})
+function(wordloom_gzip_install source destination)
+    get_filename_component(name ${source} NAME)
+    set(compressed ${PROJECT_BINARY_DIR}/packaging/${name}.gz)
+    add_custom_command(OUTPUT ${compressed}
+        COMMAND ${CMAKE_COMMAND} -E make_directory ${PROJECT_BINARY_DIR}/packaging
+        COMMAND gzip -9n < ${PROJECT_SOURCE_DIR}/${source} > ${compressed}
+        DEPENDS ${PROJECT_SOURCE_DIR}/${source} VERBATIM)
+    string(MAKE_C_IDENTIFIER ${name} target)
+    add_custom_target(gzip_${target} ALL DEPENDS ${compressed})
+    install(FILES ${compressed} DESTINATION ${destination})
+endfunction()
+wordloom_gzip_install(packaging/changelog ${WORDLOOM_DOC_DIR})
+if(TARGET wordloom)
+    wordloom_gzip_install(docs/man/wordloom.1 ${CMAKE_INSTALL_MANDIR}/man1)
+endif()
+
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME wordloom)
 set(CPACK_PACKAGE_VENDOR "Quillmark")
 set(CPACK_PACKAGE_CONTACT "Wordloom support <support@wordloom.app>")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Wordloom Anagram Finder Studio - word unscrambler")
-set(CPACK_PACKAGE_DESCRIPTION "Finds every dictionary word that a set of letters spells, \
-with ? as a blank. Includes a desktop window and the batch tool wordloom-unscramble.")
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "word unscrambler with a desktop window and a batch tool
+Wordloom Anagram Finder Studio finds every dictionary word that a set of
+letters spells, with ? as a blank that stands for any one letter. Letter
+sets are typed in or read from text files; the results can be copied to
+the clipboard, saved as a column-aligned text file or opened in a
+spreadsheet application.
+.
+The batch tool wordloom-unscramble gives the same results on the command
+line, for scripts and large jobs.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-set(CPACK_DEBIAN_PACKAGE_SECTION games)
+set(CPACK_DEBIAN_PACKAGE_SECTION text)
+set(CPACK_STRIP_FILES ON)
 # The shared libraries the programs link (Qt 6 widgets and gui, whose libqt6gui6 also ships the
 # xcb platform plugin, libxlsxwriter, zlib) come from dpkg-shlibdeps; the rest is used at run time.
+# fonts-dejavu-core gives fontconfig a proportional sans-serif face: with fonts-liberation alone
+# it answers Liberation Mono, and every dialog would come up in a monospace font.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation, xdg-utils")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-dejavu-core, fonts-liberation, xdg-utils")
 include(CPack)
