@@ -124,3 +124,23 @@ TEST(SpreadsheetExport, CellFailureIsReportedAndTheExportGoesOn) {
     EXPECT_EQ(sheet.cells, (Cells{{{2, 1}, u"cat"}, {{3, 1}, u"act"}}));
     EXPECT_TRUE(sheet.shown);
 }
+
+// A result list that cannot be read at step 108 counts as empty once reported: the export stops
+// before it starts a session or shows the hourglass, instead of working on rows it never read.
+TEST(SpreadsheetExport, ResultListThatCannotBeReadIsReportedOnceAndTheExportStops) {
+    OutputFixture f;
+    f.addWord(u"cat", true);
+    f.ListView2.list.fail.failNext.insert("snapshot");
+    f.output.PushButton13_Click();
+    EXPECT_EQ(f.messages.texts(), std::vector<std::u16string>{reportFor(
+                                      u"Simulated failure in snapshot.", kOperation, 108)});
+    EXPECT_EQ(f.spreadsheets.availabilityChecks, 1);
+    EXPECT_TRUE(f.spreadsheets.sessions.empty());
+    EXPECT_TRUE(f.Form1.shapes.empty());
+
+    f.output.PushButton13_Click();  // readable again: the next export runs in full
+    ASSERT_EQ(f.spreadsheets.sessions.size(), 1u);
+    EXPECT_EQ(f.spreadsheets.sessions[0]->cells,
+              (Cells{{{1, 1}, u"Unscramble Letters"}, {{2, 1}, u"cat"}}));
+    EXPECT_EQ(f.messages.shownMessages.size(), 1u);
+}
