@@ -43,5 +43,37 @@ TEST(ReportingOperation, ReportsEachFailingStepAndGoesOn) {
         u"Second.\r\nin Wordloom2021/08/31.Form1.PushButton6_Click at line 104\r\r"));
 }
 
+// A conditional whose test fails runs its then-branch: the test counts as true, once reported.
+TEST(ReportingOperation, ConditionThatThrowsIsReportedOnceAndCountsAsTrue) {
+    fakes::FakeMessageBox messages;
+    ReportingOperation op{messages, u"Form1.PushButton2_Click"};
+    int evaluations = 0;
+    EXPECT_TRUE(op.test(116, [&]() -> bool {
+        ++evaluations;
+        throw std::out_of_range("Index out of bounds");
+    }));
+    EXPECT_EQ(evaluations, 1);
+    EXPECT_EQ(op.currentStep(), 116);
+    EXPECT_EQ(messages.texts(),
+              std::vector<std::u16string>{
+                  u"Index out of bounds\r\nin Wordloom2021/08/31.Form1.PushButton2_Click at line "
+                  u"116\r\rPlease email screenshot of this message to support@wordloom.app"});
+    EXPECT_EQ(messages.shownMessages[0].title, u"Application Error");
+    EXPECT_EQ(messages.shownMessages[0].style, 48);
+
+    // Something that is no std::exception is reported too, with a wording of its own.
+    EXPECT_TRUE(op.test(118, []() -> bool { throw 7; }));
+    ASSERT_EQ(messages.shownMessages.size(), 2u);
+    EXPECT_TRUE(messages.shownMessages[1].text.starts_with(
+        u"An unexpected failure occurred.\r\nin Wordloom2021/08/31.Form1.PushButton2_Click at "
+        u"line 118\r\r"));
+
+    // Conditions that do not fail give their own value and no report.
+    EXPECT_FALSE(op.test(120, [] { return false; }));
+    EXPECT_TRUE(op.test(122, [] { return true; }));
+    EXPECT_EQ(messages.shownMessages.size(), 2u);
+    EXPECT_EQ(op.currentStep(), 122);
+}
+
 }  // namespace
 }  // namespace wordloom::frame
