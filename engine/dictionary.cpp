@@ -1,5 +1,7 @@
 #include "dictionary.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <bit>
 #include <cstdint>
@@ -210,15 +212,36 @@ struct FileBytes {
     bool failed = false;
 };
 
+// The load holds the file's bytes and their text (two bytes per byte) at once. Where that is
+// more than the machine's memory, the allocations may still be granted (memory is overcommitted)
+// and the process would only meet the system's out-of-memory killer once it touches the pages:
+// such a file is refused up front, as if the allocation had failed.
+void checkLoadFitsInMemory(std::uint64_t fileBytes) {
+    const long pages = sysconf(_SC_PHYS_PAGES);
+    const long pageBytes = sysconf(_SC_PAGE_SIZE);
+    if (pages <= 0 || pageBytes <= 0) {
+        return;  // unknown: leave it to the allocations
+    }
+    const std::uint64_t memory =
+        static_cast<std::uint64_t>(pages) * static_cast<std::uint64_t>(pageBytes);
+    if (fileBytes > memory / 3) {
+        throw std::bad_alloc();
+    }
+}
+
 FileBytes readAll(std::FILE* file, const std::string& path) {
     FileBytes read;
     // With the size known, one read takes the whole file and sees its end (room for one byte
     // more than the size, plus the '\n').
     std::error_code sizeError;
     const auto fileSize = std::filesystem::file_size(path, sizeError);
+    if (!sizeError) {
+        checkLoadFitsInMemory(fileSize);
+    }
     read.bytes.reserve(sizeError ? kUnknownSizeBytes : static_cast<std::size_t>(fileSize) + 2);
     for (;;) {
         if (read.bytes.capacity() - read.bytes.size() < 2) {
+            checkLoadFitsInMemory(2 * std::uint64_t{read.bytes.capacity()});
             read.bytes.reserve(2 * read.bytes.capacity());
         }
         const std::size_t room = read.bytes.capacity() - read.bytes.size() - 1;

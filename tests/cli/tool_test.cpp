@@ -448,4 +448,19 @@ TEST_F(UnscrambleTool, NamesTheDictionaryThatDoesNotFitInMemory) {
 #endif
 }
 
+// A dictionary whose load could never fit in the machine's memory is refused before it is read
+// (granted on credit, the memory would only bring the system's out-of-memory killer). The file
+// is sparse: it takes no room on the disk.
+TEST_F(UnscrambleTool, RefusesADictionaryLargerThanTheMachineCanLoad) {
+    const auto memory = static_cast<std::uintmax_t>(sysconf(_SC_PHYS_PAGES)) *
+                        static_cast<std::uintmax_t>(sysconf(_SC_PAGE_SIZE));
+    const std::string path = (m_dir / "huge.dic").string();
+    writeFile(path, "");
+    fs::resize_file(path, memory / 2);
+    const ToolRun result = run({"-d", path, "tca"});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.err, "Not enough memory to read the dictionary '" + path + "'.\n");
+    EXPECT_EQ(result.out, "");
+}
+
 }  // namespace
