@@ -2,6 +2,7 @@
 
 #include <signal.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -11,6 +12,7 @@
 #include "fakes/fake_list_view.h"
 #include "file_helpers.h"
 #include "output_fixture.h"
+#include "support/unprivileged.h"
 
 namespace fs = std::filesystem;
 using wordloom::output::SaveListviewProperlySpaced;
@@ -43,6 +45,36 @@ void addManyTickedWords(fakes::FakeListView& list, int count) {
     for (int i = 0; i < count; ++i) {
         list.addRow({u"word" + std::u16string(30, u'x')}, true);
     }
+}
+
+// Test paths and reports are ASCII.
+std::string narrow(const std::u16string& text) {
+    return std::string(text.begin(), text.end());
+}
+
+// Exports one ticked row to `fileName` as user 65534 and checks there that the export failed with
+// the one report of step 156 describing the failure as `description`.
+::testing::AssertionResult failsAsUnprivilegedWith(const std::u16string& fileName,
+                                                   const std::u16string& description) {
+    return wordloom::testing::runUnprivileged([&]() -> std::string {
+        fakes::FakeListView list;
+        list.addColumnHeader(u"Unscramble Letters");
+        list.addRow({u"cat"}, true);
+        fakes::FakeMessageBox messages;
+        fakes::FakeEventPump events;
+        if (SaveListviewProperlySpaced(list, fileName, nullptr, messages, events)) {
+            return "the export reported success";
+        }
+        const std::u16string expected = reportFor(description, kOperation, 156);
+        if (messages.shownMessages.size() != 1 || messages.shownMessages[0].text != expected) {
+            std::string shown = std::to_string(messages.shownMessages.size()) + " reports:";
+            for (const auto& message : messages.shownMessages) {
+                shown += "\n" + narrow(message.text);
+            }
+            return shown + "\nexpected:\n" + narrow(expected);
+        }
+        return {};
+    });
 }
 
 }  // namespace
@@ -95,22 +127,92 @@ TEST(TextExport, FileThatCannotBeCreatedIsReportedOnceAndProgressIsReset) {
 }
 
 TEST(TextExport, UnwritableFolderLeavesTheExistingFileIntact) {
+    // The user may write the file but not its folder: no temporary file can be made beside it,
+    // and writing the file in place would destroy it if the export failed midway.
+    fakes::TempFolder folder;
+    const fs::path target = folder.path() / "results.txt";
+    folder.write("results.txt", "old content");
+    wordloom::testing::handTreeToUnprivileged(folder.path());
+    fs::permissions(folder.path(), fs::perms::owner_read | fs::perms::owner_exec);
+    const std::u16string name = nameIn(folder, "results.txt");
+
+    EXPECT_TRUE(failsAsUnprivilegedWith(
+        name, u"Cannot create file '" + name +
+                  u"': Permission denied. The new content must be written beside the file "
+                  u"first, and its folder allows no new files. The file was left as it was."));
+
+    fs::permissions(folder.path(), fs::perms::owner_all);
+    EXPECT_EQ(readBytes(target), "old content");
+    EXPECT_EQ(entryCount(folder.path()), 1);
+}
+
+TEST(TextExport, FilesTheUserMayNotWriteAreRefusedAtStep156) {
+    fakes::TempFolder folder;
+    folder.write("read-only.txt", "read-only content");
+    folder.write("not-mine.txt", "someone else's content");
+    wordloom::testing::handTreeToUnprivileged(folder.path());
+    fs::permissions(folder.path() / "read-only.txt", fs::perms::owner_read);
     if (geteuid() == 0) {
-        GTEST_SKIP() << "Permissions do not bind the superuser.";
+        // A file of another user, writable by that user only.
+        ASSERT_EQ(lchown((folder.path() / "not-mine.txt").c_str(), 0, 0), 0);
+        fs::permissions(folder.path() / "not-mine.txt",
+                        fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    } else {
+        fs::permissions(folder.path() / "not-mine.txt", fs::perms::owner_read);
     }
+
+    for (const std::string file : {"read-only.txt", "not-mine.txt"}) {
+        const std::u16string name = nameIn(folder, file);
+        EXPECT_TRUE(failsAsUnprivilegedWith(
+            name, u"Cannot create file '" + name + u"': Permission denied."))
+            << file;
+    }
+    // The superuser could write it, but a file without any write permission is read-only by its
+    // owner's choice.
+    {
+        ExportFixture f;
+        f.list.addRow({u"cat"}, true);
+        const std::u16string name = nameIn(folder, "read-only.txt");
+        EXPECT_FALSE(f.save(name));
+        EXPECT_EQ(f.messages.shownMessages.size(), 1u);
+    }
+
+    EXPECT_EQ(readBytes(folder.path() / "read-only.txt"), "read-only content");
+    EXPECT_EQ(fs::status(folder.path() / "read-only.txt").permissions() & fs::perms::all,
+              fs::perms::owner_read);
+    EXPECT_EQ(readBytes(folder.path() / "not-mine.txt"), "someone else's content");
+    EXPECT_EQ(entryCount(folder.path()), 2);
+}
+
+TEST(TextExport, TargetsThatAreNotRegularFilesAreRefusedAtStep156) {
     ExportFixture f;
     f.list.addRow({u"cat"}, true);
-    const fs::path target = f.folder.path() / "results.txt";
-    f.folder.write("results.txt", "old content");
-    fs::permissions(target, fs::perms::owner_read);
-    fs::permissions(f.folder.path(), fs::perms::owner_read | fs::perms::owner_exec);
+    fs::create_directory(f.folder.path() / "folder");
+    ASSERT_EQ(mkfifo((f.folder.path() / "pipe").c_str(), 0644), 0);
+    const std::u16string folderName = nameIn(f.folder, "folder");
+    const std::u16string pipeName = nameIn(f.folder, "pipe");
 
-    EXPECT_FALSE(f.save(nameIn(f.folder, "results.txt")));
+    EXPECT_FALSE(f.save(folderName));
+    EXPECT_FALSE(f.save(pipeName));  // and does not wait for a reader
 
-    EXPECT_EQ(f.messages.shownMessages.size(), 1u);
-    EXPECT_EQ(readBytes(target), "old content");
+    ASSERT_EQ(f.messages.shownMessages.size(), 2u);
+    EXPECT_EQ(
+        f.messages.shownMessages[0].text,
+        reportFor(u"Cannot create file '" + folderName + u"': Is a directory.", kOperation, 156));
+    EXPECT_EQ(f.messages.shownMessages[1].text,
+              reportFor(u"Cannot create file '" + pipeName +
+                            u"': It is a named pipe, not a regular file.",
+                        kOperation, 156));
+    EXPECT_TRUE(fs::is_directory(f.folder.path() / "folder"));
+    EXPECT_TRUE(fs::is_fifo(f.folder.path() / "pipe"));
+    EXPECT_EQ(entryCount(f.folder.path()), 2);
     f.expectProgressReset();
-    fs::permissions(f.folder.path(), fs::perms::owner_all);
+
+    // A device, as an ordinary user: before, /dev/null itself was written when no temporary file
+    // could be made in /dev.
+    EXPECT_TRUE(failsAsUnprivilegedWith(
+        u"/dev/null", u"Cannot create file '/dev/null': It is a device, not a regular file."));
+    EXPECT_TRUE(fs::is_character_file("/dev/null"));
 }
 
 TEST(TextExport, WriteFailureMidwayIsReportedOnceAndKeepsTheOldFile) {
@@ -141,18 +243,22 @@ TEST(TextExport, WriteFailureMidwayIsReportedOnceAndKeepsTheOldFile) {
     f.expectProgressReset();
 }
 
-TEST(TextExport, FailedReplacementIsReportedAtClose) {
+TEST(TextExport, FailedReplacementIsReportedAtCloseAndRemovesTheNewContent) {
     ExportFixture f;
     f.list.addRow({u"cat"}, true);
-    fs::create_directory(f.folder.path() / "taken");
+    // Something takes the name once the new content is being written.
+    f.events.duringYield = [&](int) {
+        if (entryCount(f.folder.path()) == 1) {
+            fs::create_directory(f.folder.path() / "taken");
+        }
+    };
+    const std::u16string name = nameIn(f.folder, "taken");
 
-    EXPECT_FALSE(f.save(nameIn(f.folder, "taken")));
+    EXPECT_FALSE(f.save(name));
 
     ASSERT_EQ(f.messages.shownMessages.size(), 1u);
-    EXPECT_EQ(
-        f.messages.shownMessages[0].text,
-        reportFor(u"Cannot replace file '" + nameIn(f.folder, "taken") + u"': Is a directory.",
-                  kOperation, 232));
+    EXPECT_EQ(f.messages.shownMessages[0].text,
+              reportFor(u"Cannot replace file '" + name + u"': Is a directory.", kOperation, 232));
     EXPECT_TRUE(fs::is_directory(f.folder.path() / "taken"));
     EXPECT_EQ(entryCount(f.folder.path()), 1);
     f.expectProgressReset();
