@@ -121,7 +121,12 @@ int main(int argc, char* argv[]) {
     }));
     form.setPointerMovedHandler(
         guarded([&logic](Form1Widget::PointerZone zone) { logic.PointerMoved(areaOf(zone)); }));
-    form.setCloseHandler(guarded([&logic] { logic.Form_Unload(); }));
+    // Form_Unload ends the process at once, even in the middle of an export: what the export has
+    // not finished is removed first.
+    form.setCloseHandler(guarded([&logic] {
+        app::removeUnfinishedExports();
+        logic.Form_Unload();
+    }));
     app::TerminationSignal termination([&form] { form.close(); });
 
     form.centreOnScreen();  // before the start-up, so its message boxes centre on the window too

@@ -7,6 +7,9 @@
 #include <csignal>
 #include <stdexcept>
 
+#include "output/replacing_file.h"
+#include "platform/qt/xlsx_spreadsheet.h"
+
 namespace wordloom::app {
 namespace {
 
@@ -44,6 +47,11 @@ TerminationSignal::TerminationSignal(std::function<void()> onSignal)
 TerminationSignal::~TerminationSignal() {
     std::signal(SIGTERM, SIG_DFL);
     std::signal(SIGINT, SIG_DFL);
+}
+
+void removeUnfinishedExports() noexcept {
+    output::ReplacingFile::removeUnfinishedFiles();
+    platform::qt::XlsxSpreadsheet::removeUnfinishedWorkbooks();
 }
 
 }  // namespace wordloom::app

@@ -2,12 +2,14 @@
 
 #include <xlsxwriter.h>
 
+#include <unistd.h>
 #include <QDateTime>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFile>
 #include <QStandardPaths>
 #include <QUrl>
+
 #include <algorithm>
 #include <stdexcept>
 #include <utility>
@@ -19,6 +21,12 @@ namespace wordloom::platform::qt {
 namespace {
 
 constexpr double MaxColumnWidth = 255;  // the widest column a worksheet allows
+
+// The sessions that exist now, for removeUnfinishedWorkbooks(); used on the GUI thread only.
+std::vector<const XlsxSpreadsheet*>& liveSessions() {
+    static std::vector<const XlsxSpreadsheet*> sessions;
+    return sessions;
+}
 
 std::string quoted(const QString& path) {
     return QStringLiteral("'%1'").arg(QDir::toNativeSeparators(path)).toStdString();
@@ -64,10 +72,26 @@ QString defaultWorkbookFolder() {
 }
 
 XlsxSpreadsheet::XlsxSpreadsheet(QString folder, WorkbookOpener opener)
-    : m_folder(std::move(folder)), m_opener(std::move(opener)) {}
+    : m_folder(std::move(folder)), m_opener(std::move(opener)) {
+    liveSessions().push_back(this);
+}
 
 XlsxSpreadsheet::~XlsxSpreadsheet() {
     discardWorkbook();
+    std::erase(liveSessions(), this);
+}
+
+void XlsxSpreadsheet::removeUnfinishedWorkbooks() noexcept {
+    for (const XlsxSpreadsheet* session : liveSessions()) {
+        // A workbook still open has an empty or partly written file; a shown one is the user's.
+        if (session->m_workbook != nullptr) {
+            try {
+                ::unlink(QFile::encodeName(session->m_filePath).constData());
+            } catch (...) {
+                // Out of memory for the name: the program is ending anyway.
+            }
+        }
+    }
 }
 
 void XlsxSpreadsheet::discardWorkbook() {

@@ -44,6 +44,11 @@ public:
     // The workbook's file; empty before addWorkbook().
     const QString& filePath() const { return m_filePath; }
 
+    // Removes the reserved file of every workbook that is started but not shown yet. For exits
+    // that end the process without unwinding (the window's close ends the program at once, even
+    // in the middle of an export). Call on the thread that uses the workbooks.
+    static void removeUnfinishedWorkbooks() noexcept;
+
 private:
     lxw_worksheet& worksheet() const;
     void discardWorkbook();
