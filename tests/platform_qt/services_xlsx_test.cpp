@@ -136,6 +136,24 @@ TEST_F(XlsxSpreadsheetTest, SessionEndedBeforeShowLeavesNoFile) {
     EXPECT_TRUE(m_opened.isEmpty());
 }
 
+TEST_F(XlsxSpreadsheetTest, ExitRemovesUnfinishedWorkbooksAndKeepsShownOnes) {
+    auto shown = service().start();
+    shown->addWorkbook();
+    shown->setCell(1, 1, u"kept");
+    shown->show();
+    auto unfinished = service().start();
+    unfinished->addWorkbook();
+    unfinished->setCell(1, 1, u"word");
+    auto notStarted = service().start();
+
+    // What the window's close runs before it ends the process without unwinding.
+    qt::XlsxSpreadsheet::removeUnfinishedWorkbooks();
+
+    EXPECT_EQ(QDir(folder()).entryList(QDir::Files),
+              QStringList{QFileInfo(m_opened[0]).fileName()});
+    EXPECT_GT(QFileInfo(m_opened[0]).size(), 0);
+}
+
 TEST_F(XlsxSpreadsheetTest, RefusedCellsAndMissingWorkbookThrowUserMessages) {
     auto session = service().start();
     EXPECT_THROW(session->setCell(1, 1, u"early"), std::runtime_error);
