@@ -203,5 +203,54 @@ TEST(StartUnscrambling, ReportsAFailedStepAndGoesOnWithTheNextLetterSet) {
     EXPECT_EQ(h.plainMessages(), Texts{u"Done."});
 }
 
+// The test at step 100 counts as true when the list cannot be counted: one report, then the
+// branch for an empty list, which leaves the results alone.
+TEST(StartUnscrambling, ListThatCannotBeCountedIsReportedOnceAndTreatedAsEmpty) {
+    RunHarness h;
+    h.letterSets.addItem(u"tca");
+    h.results.list.addRow({u"old"}, true);
+    h.letterSets.fail.failNext.insert("count");
+    h.form->PushButton2_Click();
+    EXPECT_EQ(h.reportedSteps(), std::vector<int>{100});
+    EXPECT_EQ(h.messages.shownMessages[0].text,
+              u"Simulated failure in count.\r\nin Wordloom2021/08/31.Form1.PushButton2_Click at "
+              u"line 100\r\rPlease email screenshot of this message to support@wordloom.app");
+    EXPECT_EQ(h.plainMessages(), Texts{u"No letters added."});
+    EXPECT_EQ(h.results.list.texts(), Texts{u"old"});
+    EXPECT_EQ(h.events.calls, 0);
+    EXPECT_TRUE(h.window.shapes.empty());
+
+    h.form->PushButton2_Click();  // the run is not left marked busy
+    EXPECT_EQ(h.results.list.texts(), engineWords(h, u"tca", RunHarness::threeAndFour()));
+}
+
+TEST(StartUnscrambling, LetterSetsThatCannotBeReadAreReportedOnceAndTheRunEndsCleanly) {
+    RunHarness h;
+    h.letterSets.addItem(u"tca");
+    h.results.list.addRow({u"old"}, true);
+    h.letterSets.fail.failNext.insert("snapshot");
+    h.form->PushButton2_Click();
+    EXPECT_EQ(h.reportedSteps(), std::vector<int>{104});
+    EXPECT_EQ(h.results.count(), 0);  // step 102 ran before the failure
+    EXPECT_EQ(h.events.calls, 0);
+    EXPECT_EQ(h.progress.values, std::vector<double>{0});
+    EXPECT_EQ(h.window.shapes, std::vector<int>{0});
+    EXPECT_EQ(h.plainMessages(), Texts{u"Done."});
+}
+
+// Step 108 counts the list again for every letter set; when that fails the letter set still runs.
+TEST(StartUnscrambling, CountFailingDuringTheRunIsReportedPerLetterSetAndTheRunGoesOn) {
+    RunHarness h;
+    h.letterSets.addItem(u"tca");
+    h.letterSets.addItem(u"dgo");
+    h.events.duringYield = [&](int) { h.letterSets.fail.failAlways.insert("count"); };
+    h.form->PushButton2_Click();
+    EXPECT_EQ(h.reportedSteps(), std::vector<int>{108});
+    EXPECT_EQ(h.progress.values, (std::vector<double>{50, 0}));
+    EXPECT_EQ(h.results.list.texts(), plus(engineWords(h, u"tca", RunHarness::threeAndFour()),
+                                           engineWords(h, u"dgo", RunHarness::threeAndFour())));
+    EXPECT_EQ(h.plainMessages(), Texts{u"Done."});
+}
+
 }  // namespace
 }  // namespace wordloom::window
