@@ -9,11 +9,14 @@
 namespace wordloom::output {
 
 // Saves the ticked rows of `list`, as they are when the call starts, to `fileName` as the
-// column-aligned text of alignedText(), in UTF-8 without a byte-order mark, replacing any file of
-// that name. Shows its progress on `progress` when one is given and yields to the window between
-// cells and rows. Failures are reported under "Main.SaveListviewProperlySpaced" and the export
-// goes on with its next step, so the progress display is always reset at the end. The old file
-// stays as it was unless the new content was written completely.
+// column-aligned text of alignedText(), in UTF-8 without a byte-order mark, replacing a file of
+// that name without asking. Shows its progress on `progress` when one is given and yields to the
+// window between cells and rows. Failures are reported under "Main.SaveListviewProperlySpaced"
+// and the export goes on with its next step, so the progress display is always reset at the end.
+// A name that cannot be replaced (a folder, a pipe, a device, a file the user may not write) or
+// whose folder takes no new file fails once at step 156 and nothing is written. The old file
+// stays as it was unless the new content was written completely; an export cut short by the
+// program's end leaves nothing behind once ReplacingFile::removeUnfinishedFiles() has run.
 // Returns whether the file was written completely and put in place.
 bool SaveListviewProperlySpaced(const platform::ListView& list, std::u16string_view fileName,
                                 platform::ProgressDisplay* progress, platform::MessageBox& messages,
