@@ -16,23 +16,33 @@ const QStringList knownSpreadsheetPrograms = {
     QStringLiteral("gnumeric"), QStringLiteral("calligrasheets"),
 };
 
-// The value of `key` in the group `group` of a desktop-style key file, or a null string.
+// Desktop entries and mimeapps.list files are a few kilobytes; a larger file is none of them.
+constexpr qint64 LargestKeyFile = 4 << 20;
+
+// The value of `key` in the group `group` of a desktop-style key file, or a null string. Blanks
+// around the "=" are ignored. Only a regular file is read: a pipe would block the window.
 QString keyFileValue(const QString& file, const QString& group, const QString& key) {
+    const QFileInfo info(file);
+    if (!info.isFile() || info.size() > LargestKeyFile) {
+        return {};
+    }
     QFile input(file);
     if (!input.open(QIODevice::ReadOnly | QIODevice::Text)) {
         return {};
     }
     QTextStream lines(&input);
     const QString header = QLatin1Char('[') + group + QLatin1Char(']');
-    const QString prefix = key + QLatin1Char('=');
     bool inGroup = false;
     QString line;
     while (lines.readLineInto(&line)) {
         line = line.trimmed();
         if (line.startsWith(QLatin1Char('['))) {
             inGroup = line == header;
-        } else if (inGroup && line.startsWith(prefix)) {
-            return line.mid(prefix.size()).trimmed();
+            continue;
+        }
+        const qsizetype equals = line.indexOf(QLatin1Char('='));
+        if (inGroup && equals > 0 && QStringView(line).first(equals).trimmed() == key) {
+            return line.mid(equals + 1).trimmed();
         }
     }
     return {};

@@ -4,6 +4,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <sys/stat.h>
+
 #include "platform/qt/spreadsheet_probe.h"
 
 namespace qt = wordloom::platform::qt;
@@ -105,4 +107,61 @@ TEST_F(SpreadsheetProbeTest, MimeAppsListGivesTheFirstDefaultOfTheFirstFileThatN
     EXPECT_EQ(qt::defaultHandlerFromMimeApps(mime, {user, system}),
               QStringLiteral("libreoffice-calc.desktop"));
     EXPECT_TRUE(qt::defaultHandlerFromMimeApps(mime, {user}).isEmpty());
+}
+
+// Only the [Desktop Entry] group counts, wherever it stands in the file; an action group before
+// it must neither hide its key nor lend it one.
+TEST_F(SpreadsheetProbeTest, CategoriesComeOnlyFromTheDesktopEntryGroupInAnyPosition) {
+    const QString apps = dataDir() + QStringLiteral("/applications/");
+    writeFile(apps + QStringLiteral("late.desktop"),
+              "[Desktop Action new]\nCategories=Utility;\n\n"
+              "[Desktop Entry]\nName=Sheets\nCategories = Office;Spreadsheet;\n");
+    writeFile(apps + QStringLiteral("lent.desktop"),
+              "[Desktop Entry]\nName=Archiver\n\n[Desktop Action open]\n"
+              "Categories=Office;Spreadsheet;\n");
+    writeFile(apps + QStringLiteral("similar.desktop"),
+              "[Desktop Entry]\nCategoriesX=Spreadsheet;\nCategories[de]=Spreadsheet;\n"
+              "[Desktop Entry Extra]\nCategories=Spreadsheet;\n");
+    EXPECT_EQ(qt::desktopEntryCategories(apps + QStringLiteral("late.desktop")),
+              QStringList({QStringLiteral("Office"), QStringLiteral("Spreadsheet")}));
+    EXPECT_TRUE(qt::desktopEntryCategories(apps + QStringLiteral("lent.desktop")).isEmpty());
+    EXPECT_TRUE(qt::desktopEntryCategories(apps + QStringLiteral("similar.desktop")).isEmpty());
+
+    m_handler = QStringLiteral("late.desktop");
+    EXPECT_TRUE(qt::hasSpreadsheetApplication(m_probe));
+    m_handler = QStringLiteral("lent.desktop");
+    EXPECT_FALSE(qt::hasSpreadsheetApplication(m_probe));
+}
+
+TEST_F(SpreadsheetProbeTest, MimeAppsDefaultIsTakenOnlyFromItsGroupInAnyPosition) {
+    const QString mime = QString::fromLatin1(qt::XlsxMimeType);
+    const QByteArray key = mime.toLatin1();
+    const QString late = m_root.filePath(QStringLiteral("late/mimeapps.list"));
+    const QString lent = m_root.filePath(QStringLiteral("lent/mimeapps.list"));
+    const QString last = m_root.filePath(QStringLiteral("last/mimeapps.list"));
+    writeFile(late, "[Added Associations]\n" + key + "=ark.desktop;\n[Removed Associations]\n" +
+                        key +
+                        "=gnumeric.desktop;\n[Default Applications]\ntext/plain=vim.desktop\n" +
+                        key + " = calc.desktop;ark.desktop;\n");
+    writeFile(lent, "[Default Applications]\ntext/plain=vim.desktop;\n[Added Associations]\n" +
+                        key + "=ark.desktop;\n");
+    writeFile(last, "[Default Applications]\n" + key + "=gnumeric.desktop;\n");
+
+    EXPECT_EQ(qt::defaultHandlerFromMimeApps(mime, {late, last}), QStringLiteral("calc.desktop"));
+    // A file whose default group does not name the type passes the question on.
+    EXPECT_EQ(qt::defaultHandlerFromMimeApps(mime, {lent, last}),
+              QStringLiteral("gnumeric.desktop"));
+    EXPECT_TRUE(qt::defaultHandlerFromMimeApps(mime, {lent}).isEmpty());
+}
+
+TEST_F(SpreadsheetProbeTest, PipeOrFolderInPlaceOfAKeyFileIsNotOpened) {
+    const QString mime = QString::fromLatin1(qt::XlsxMimeType);
+    const QString pipe = m_root.filePath(QStringLiteral("mimeapps.list"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    const QString system = dataDir() + QStringLiteral("/applications/mimeapps.list");
+    writeFile(system, "[Default Applications]\n" + mime.toLatin1() + "=calc.desktop;\n");
+    // Opening the pipe would wait for a writer for ever.
+    EXPECT_EQ(qt::defaultHandlerFromMimeApps(mime, {pipe, m_root.path(), system}),
+              QStringLiteral("calc.desktop"));
+    EXPECT_TRUE(qt::desktopEntryCategories(pipe).isEmpty());
 }
