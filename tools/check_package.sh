@@ -18,7 +18,7 @@ apt-get install -y -qq --no-install-recommends debootstrap lintian desktop-file-
 
 cleanUp() {
     for point in $mounted; do umount -l "$point" 2>/dev/null || true; done
-    [ -n "$keep" ] || rm -rf "$work"
+    [ -n "$keep" ] || rm -rf --one-file-system "$work"
 }
 trap cleanUp EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
