@@ -6,6 +6,7 @@
 #include <QScreen>
 #include <algorithm>
 #include <cmath>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <utility>
@@ -39,14 +40,14 @@ int numberIn(std::u16string_view name, std::u16string_view prefix) {
     return toQString(name.substr(prefix.size())).toInt();
 }
 
-// Gives a control its background colour. A check box takes the colour into its palette but is
-// drawn transparent, so it blends into the panel the style draws inside Frame1 instead of
-// standing out as a patch on it.
+// Gives a control its background colour and has it filled with it. Buttons, check boxes among
+// them, fill with their Button colour by default; here it is the Window colour for every control.
 void paintBackground(QWidget& widget, const QColor& colour) {
     QPalette palette = widget.palette();
     palette.setColor(QPalette::Window, colour);
     widget.setPalette(palette);
-    widget.setAutoFillBackground(qobject_cast<QCheckBox*>(&widget) == nullptr);
+    widget.setBackgroundRole(QPalette::Window);
+    widget.setAutoFillBackground(true);
 }
 
 }  // namespace
@@ -60,8 +61,13 @@ Form1Widget::Form1Widget(QWidget* parent)
     setFixedSize(pixels(frame::ClientWidthTwips), pixels(frame::ClientHeightTwips));
     setFont(arialBold(frame::WindowFontPoints));
     paintBackground(*this, Qt::white);
+    auto style = std::make_unique<DesignedLookStyle>();
+    m_designedLook = style.get();
     createControls();
     setTabOrder();
+    // A widget does not own the style it is given. Made a child only now, after every control,
+    // the style is deleted after the controls that draw with it.
+    style.release()->setParent(this);
     watchPointer(*this, PointerZone::Form);
 }
 
@@ -72,6 +78,7 @@ void Form1Widget::createControls() {
         switch (control.kind) {
             case ControlKind::Frame:
                 m_frame1 = new QGroupBox(caption, this);
+                m_frame1->setStyle(m_designedLook);
                 paintBackground(*m_frame1, Qt::white);
                 watchPointer(*m_frame1, PointerZone::Frame);
                 widget = m_frame1;
@@ -113,6 +120,11 @@ void Form1Widget::createControls() {
             case ControlKind::PushButton: {
                 auto* button = new QPushButton(caption, this);
                 button->setAutoDefault(false);
+                // White face; the text keeps the system's button-text colour.
+                button->setStyle(m_designedLook);
+                QPalette palette = button->palette();
+                palette.setColor(QPalette::Button, Qt::white);
+                button->setPalette(palette);
                 m_pushButtons[numberIn(control.name, u"PushButton")] = button;
                 watchPointer(*button, PointerZone::PushButton);
                 widget = button;

@@ -65,6 +65,7 @@ private:
     std::array<QCheckBox*, 7> m_checks{};
     QGroupBox* m_frame1 = nullptr;
     PlainTextProgressBar* m_progressBar1 = nullptr;
+    DesignedLookStyle* m_designedLook = nullptr;  // the push buttons' and Frame1's
     std::function<void(PointerZone)> m_onPointerMoved;
     std::function<void()> m_onClose;
 };

@@ -1,6 +1,9 @@
 #include "qt_controls.h"
 
+#include <QApplication>
 #include <QCoreApplication>
+#include <QPainter>
+#include <QStyleOption>
 #include <algorithm>
 #include <cmath>
 #include <ctime>
@@ -10,6 +13,99 @@
 #include "qt_text.h"
 
 namespace wordloom::platform::qt {
+
+// ---- DesignedLookStyle ----
+
+namespace {
+
+// The caption starts this far in from the frame's left edge, with this much room either side.
+constexpr int CaptionIndent = 8;
+constexpr int CaptionPadding = 2;
+
+const QStyleOptionGroupBox* plainGroupBox(const QStyleOptionComplex* option) {
+    const auto* box = qstyleoption_cast<const QStyleOptionGroupBox*>(option);
+    return box != nullptr && !(box->subControls & QStyle::SC_GroupBoxCheckBox) ? box : nullptr;
+}
+
+}  // namespace
+
+DesignedLookStyle::DesignedLookStyle() : QProxyStyle(QApplication::style()->name()) {}
+
+void DesignedLookStyle::drawPrimitive(PrimitiveElement element, const QStyleOption* option,
+                                      QPainter* painter, const QWidget* widget) const {
+    QProxyStyle::drawPrimitive(element, option, painter, widget);
+    if (element != PE_PanelButtonCommand || (option->state & (State_Sunken | State_On))) {
+        return;
+    }
+    // The frame, and the focus mark drawn in it, take the outer two pixels of every common
+    // style's button panel; the face inside them is painted over flat.
+    painter->save();
+    painter->setRenderHint(QPainter::Antialiasing, false);
+    painter->fillRect(option->rect.adjusted(2, 2, -2, -2), option->palette.button());
+    painter->restore();
+}
+
+QRect DesignedLookStyle::subControlRect(ComplexControl control, const QStyleOptionComplex* option,
+                                        SubControl part, const QWidget* widget) const {
+    const QStyleOptionGroupBox* box = control == CC_GroupBox ? plainGroupBox(option) : nullptr;
+    if (box == nullptr) {
+        return QProxyStyle::subControlRect(control, option, part, widget);
+    }
+    const int textHeight = box->fontMetrics.height();
+    const QRect frame = box->rect.adjusted(0, box->text.isEmpty() ? 0 : textHeight / 2, 0, 0);
+    switch (part) {
+        case SC_GroupBoxFrame:
+            return frame;
+        case SC_GroupBoxContents:
+            return box->rect.adjusted(1, box->text.isEmpty() ? 1 : textHeight, -1, -1);
+        case SC_GroupBoxLabel: {
+            const int width = box->fontMetrics.horizontalAdvance(box->text) + 2 * CaptionPadding;
+            const QRect label(box->rect.left() + CaptionIndent, box->rect.top(), width, textHeight);
+            return visualRect(box->direction, box->rect, label.intersected(box->rect));
+        }
+        default:
+            return QProxyStyle::subControlRect(control, option, part, widget);
+    }
+}
+
+void DesignedLookStyle::drawComplexControl(ComplexControl control,
+                                           const QStyleOptionComplex* option, QPainter* painter,
+                                           const QWidget* widget) const {
+    const QStyleOptionGroupBox* box = control == CC_GroupBox ? plainGroupBox(option) : nullptr;
+    if (box == nullptr) {
+        QProxyStyle::drawComplexControl(control, option, painter, widget);
+        return;
+    }
+    const QRect frame = subControlRect(control, option, SC_GroupBoxFrame, widget);
+    const QRect label = subControlRect(control, option, SC_GroupBoxLabel, widget);
+    const bool captioned = (box->subControls & SC_GroupBoxLabel) && !box->text.isEmpty();
+    painter->save();
+    QRegion lineArea(box->rect);
+    if (captioned) {
+        lineArea -= label;  // the caption interrupts the top line
+    }
+    painter->setClipRegion(lineArea);
+    painter->setRenderHint(QPainter::Antialiasing, false);
+    // A line a little darker than the background it stands on, as the styles draw outlines.
+    painter->setPen(box->palette.color(QPalette::Window).darker(140));
+    painter->setBrush(Qt::NoBrush);
+    painter->drawRect(frame.adjusted(0, 0, -1, -1));
+    painter->restore();
+    if (captioned) {
+        QPalette palette = box->palette;
+        if (box->textColor.isValid()) {
+            palette.setColor(QPalette::WindowText, box->textColor);
+        }
+        int flags = Qt::AlignCenter | Qt::TextShowMnemonic;
+        if (!styleHint(SH_UnderlineShortcut, option, widget)) {
+            flags |= Qt::TextHideMnemonic;
+        }
+        drawItemText(painter, label, flags, palette, box->state & State_Enabled, box->text,
+                     QPalette::WindowText);
+    }
+}
+
+// ---- TwoStateClickCheckBox ----
 
 void TwoStateClickCheckBox::nextCheckState() {
     setCheckState(checkState() == Qt::Checked ? Qt::Unchecked : Qt::Checked);

@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QMetaObject>
 #include <QProgressBar>
+#include <QProxyStyle>
 #include <chrono>
 #include <functional>
 #include <optional>
@@ -20,6 +21,26 @@ public:
 
 protected:
     void nextCheckState() override;
+};
+
+// The look Form1 is designed with, laid over the application's own style and set on the push
+// buttons and Frame1 only:
+// - a push button keeps the style's frame and focus mark, but its face is the flat Button colour
+//   of its palette instead of the style's gradient; pressed, it shows as the style draws it;
+// - a group box without a check box draws a thin line frame with its caption on the top border,
+//   as a frame normally draws, and nothing inside it, so its own background colour shows.
+class DesignedLookStyle final : public QProxyStyle {
+    Q_OBJECT
+public:
+    // Over a fresh instance of the style the application runs.
+    DesignedLookStyle();
+
+    void drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
+                       const QWidget* widget = nullptr) const override;
+    void drawComplexControl(ComplexControl control, const QStyleOptionComplex* option,
+                            QPainter* painter, const QWidget* widget = nullptr) const override;
+    QRect subControlRect(ComplexControl control, const QStyleOptionComplex* option, SubControl part,
+                         const QWidget* widget = nullptr) const override;
 };
 
 // Check1 ... Check7: states 0, 1, 2 as Qt::Unchecked, Qt::Checked, Qt::PartiallyChecked. Every

@@ -3,8 +3,11 @@
 #include <QAbstractButton>
 #include <QGroupBox>
 #include <QHeaderView>
+#include <QImage>
 #include <QPushButton>
 #include <QTest>
+#include <algorithm>
+#include <string>
 #include <vector>
 
 #include "frame/layout.h"
@@ -21,6 +24,10 @@ namespace {
 
 QWidget* control(const qt::Form1Widget& form, std::u16string_view name) {
     return form.findChild<QWidget*>(qt::toQString(name));
+}
+
+std::string name(const QColor& colour) {
+    return colour.name().toStdString();
 }
 
 void showActive(QWidget& window) {
@@ -78,12 +85,121 @@ TEST(Form1Widget, UsesArialBoldInTheDesignedSizes) {
     expectFont(form.check(7), 9);
     expectFont(form.listView2(), 9);
     expectFont(form.pushButton(13), 11.25);
-    EXPECT_EQ(form.palette().color(QPalette::Window), QColor(Qt::white));
-    EXPECT_EQ(form.check(1).palette().color(QPalette::Window), QColor(Qt::white));
+}
+
+// The colours are read off the drawn window, not off the palettes: a style may ignore a palette
+// colour or paint its own panel over it.
+TEST(Form1Widget, DrawsWhiteButtonsFrameAndCheckBoxesAndTheSkinResetTurnsOnlyTheseToFace) {
+    qt_test::application();
+    qt::Form1Widget form;
+    showActive(form);
+    form.pushButton(7).setFocus();
+    const std::string white = "#ffffff";
+    const std::string face = name(QApplication::palette().color(QPalette::Button));
+    ASSERT_NE(face, white);
+    const auto expectBackgrounds = [&form](const std::string& buttons, const std::string& rest) {
+        QApplication::processEvents();
+        const QImage shot = form.grab().toImage();
+        const auto at = [&](const QWidget& widget, int x, int y) {
+            return name(shot.pixelColor(widget.mapTo(&form, QPoint(x, y))));
+        };
+        for (int number : {1, 2, 3, 4, 5, 6, 7, 8, 13}) {
+            SCOPED_TRACE("PushButton" + std::to_string(number));
+            const QPushButton& button = form.pushButton(number);
+            const int right = button.width() - 5;
+            const int bottom = button.height() - 4;
+            for (const QPoint& inside : {QPoint(4, 3), QPoint(4, bottom), QPoint(right, 3),
+                                         QPoint(right, bottom), QPoint(4, button.height() / 2)}) {
+                EXPECT_EQ(at(button, inside.x(), inside.y()), buttons)
+                    << inside.x() << "," << inside.y();
+            }
+        }
+        const QGroupBox& frame1 = form.frame1();
+        // Inside the frame: below and right of the check boxes, between the rows, and the right
+        // end of each check box beyond its caption.
+        for (const QPoint& inside : {QPoint(frame1.width() / 2, frame1.height() - 4),
+                                     QPoint(frame1.width() - 6, 60), QPoint(8, 38)}) {
+            EXPECT_EQ(at(frame1, inside.x(), inside.y()), rest) << inside.x() << "," << inside.y();
+        }
+        for (int number = 1; number <= 7; ++number) {
+            const QCheckBox& box = form.check(number);
+            EXPECT_EQ(at(box, box.width() - 2, 1), rest) << "Check" << number;
+        }
+        EXPECT_EQ(at(form, 3, 3), rest);
+        // The lists keep their own colours.
+        EXPECT_EQ(at(*form.listView1().viewport(), 200, 100),
+                  name(form.listView1().palette().color(QPalette::Base)));
+    };
+    {
+        SCOPED_TRACE("as designed");
+        expectBackgrounds(white, white);
+    }
     form.useButtonFaceColours();
-    const QColor face = QApplication::palette().color(QPalette::Button);
-    EXPECT_EQ(form.frame1().palette().color(QPalette::Window), face);
-    EXPECT_EQ(form.check(4).palette().color(QPalette::Window), face);
+    {
+        SCOPED_TRACE("skin reset");
+        expectBackgrounds(white, face);
+    }
+    EXPECT_EQ(form.pushButton(2).palette().color(QPalette::ButtonText),
+              QApplication::palette().color(QPalette::ButtonText));
+}
+
+TEST(Form1Widget, Frame1CaptionSitsOnTheTopLineOfItsFrame) {
+    qt_test::application();
+    qt::Form1Widget form;
+    form.show();
+    QApplication::processEvents();
+    const QImage shot = form.frame1().grab().toImage();
+    const auto dark = [&shot](int x, int y) { return shot.pixelColor(x, y).value() < 230; };
+    // The top line, found right of the caption.
+    int line = 0;
+    while (line < shot.height() && !dark(shot.width() / 2, line)) {
+        ++line;
+    }
+    ASSERT_LT(line, 20);
+    // The caption's letters reach above and below that line, and the line stops short of them.
+    int textTop = shot.height();
+    int textBottom = -1;
+    for (int y = 0; y < 20; ++y) {
+        for (int x = 12; x < 100; ++x) {
+            if (y != line && dark(x, y)) {
+                textTop = std::min(textTop, y);
+                textBottom = std::max(textBottom, y);
+            }
+        }
+    }
+    EXPECT_LT(textTop, line);
+    EXPECT_GT(textBottom, line);
+    EXPECT_TRUE(dark(2, line));
+    EXPECT_FALSE(dark(7, line - 1) && dark(7, line + 1));
+}
+
+TEST(Form1Widget, PushButtonsKeepTheStylesFocusMarkAndPressedLook) {
+    qt_test::application();
+    qt::Form1Widget form;
+    showActive(form);
+    QPushButton& button = form.pushButton(4);
+    const auto shot = [&button] {
+        QApplication::processEvents();
+        return button.grab().toImage();
+    };
+    // The style marks the focus once the keyboard has moved it: Tab goes 1, 4, 2.
+    form.pushButton(1).setFocus();
+    QTest::keyClick(&form.pushButton(1), Qt::Key_Tab);
+    ASSERT_EQ(QApplication::focusWidget(), &button);
+    const QImage focused = shot();
+    QTest::keyClick(&button, Qt::Key_Tab);
+    const QImage plain = shot();
+    button.setDown(true);
+    const QImage pressed = shot();
+    button.setDown(false);
+    const QPoint face(button.width() / 2, 4);
+    EXPECT_NE(plain, focused);
+    EXPECT_EQ(name(plain.pixelColor(face)), "#ffffff");
+    EXPECT_EQ(name(focused.pixelColor(face)), "#ffffff");
+    EXPECT_NE(name(pressed.pixelColor(face)), "#ffffff");
+    // The frame is drawn: the edge is darker than the face.
+    EXPECT_LT(plain.pixelColor(button.width() / 2, 0).value(), 230);
+    EXPECT_LT(plain.pixelColor(0, button.height() / 2).value(), 230);
 }
 
 TEST(Form1Widget, TabsInDesignOrderWithCheck7Last) {
