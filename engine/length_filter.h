@@ -4,8 +4,10 @@
 
 namespace wordloom::engine {
 
-// Which word lengths a run lists. The matcher asks only for words that pass, at the moment it
-// finds them, so an implementation may read live state (the window's check boxes).
+// Which word lengths a run lists. For lengths 2 to 8 the matcher asks only for words that pass,
+// at the moment it finds them, so an implementation may read live state (the window's check
+// boxes). Lengths 9 to 27 (the batch tool's) are asked about once, before the search, so that
+// the long words cost nothing when they are not wanted.
 class LengthFilter {
 public:
     virtual ~LengthFilter() = default;

@@ -17,6 +17,10 @@ bool isListableLength(std::size_t length) {
     return length >= kMinListed && length <= kMaxListed;
 }
 
+bool isLongListable(std::size_t length) {
+    return length > kMaxListed && length <= static_cast<std::size_t>(MatchIndex::kLongestListed);
+}
+
 bool isPlain(std::u16string_view word) {
     for (const char16_t c : word) {
         if (c < u'a' || c > u'z') {
@@ -57,7 +61,19 @@ SortedLetters sortLetters(std::u16string_view word) {
     return sorted;
 }
 
-// Stable least-significant-digit radix sort on the 40 key bits, a byte per pass.
+// A long word's key: the letters a-z it uses, its length, and whether anything else occurs.
+std::uint32_t longKey(std::u16string_view word) {
+    std::uint32_t key = static_cast<std::uint32_t>(word.size()) << MatchIndex::kLongLengthShift;
+    for (const char16_t c : word) {
+        if (c >= u'a' && c <= u'z') {
+            key |= 1u << (c - u'a');
+        } else {
+            key |= MatchIndex::kLongOther;
+        }
+    }
+    return key;
+}
+
 }  // namespace
 
 struct MatchIndex::TreeItem {
@@ -68,6 +84,7 @@ struct MatchIndex::TreeItem {
 
 namespace {
 
+// Stable least-significant-digit radix sort on the 40 key bits, a byte per pass.
 template <typename Item>
 void sortByKey(HugePageVector<Item>& items) {
     HugePageVector<Item> buffer(items.size());
@@ -97,12 +114,19 @@ void MatchIndex::build(const WordList& words) {
     m_wordCount = words.size();
     // Usually every listable word is plain; counting by length alone avoids a pass over the text.
     std::size_t listableCount = 0;
+    std::size_t longCount = 0;
     for (const std::u16string_view word : words.views()) {
         listableCount += isListableLength(word.size()) ? 1 : 0;
+        longCount += isLongListable(word.size()) ? 1 : 0;
     }
     const std::size_t plainCount = listableCount;
 
     m_otherPositions.clear();
+    m_longKeys.clear();
+    m_longPositions.clear();
+    m_longKeys.reserve(longCount);
+    m_longPositions.reserve(longCount);
+    m_longLengths = 0;
     m_plainBlock = HugePageBuffer<std::byte>();
     m_plainBlock.resize(kPlainBytesPerWord * plainCount);
     m_plainCapacity = plainCount;
@@ -116,10 +140,15 @@ void MatchIndex::build(const WordList& words) {
     items.reserve(plainCount);
     for (std::size_t position = 0; position < words.size(); ++position) {
         const std::u16string_view word = words[position];
+        const auto at = static_cast<std::uint32_t>(position);
         if (!isListableLength(word.size())) {
+            if (isLongListable(word.size())) {
+                m_longKeys.push_back(longKey(word));
+                m_longPositions.push_back(at);
+                m_longLengths |= 1u << word.size();
+            }
             continue;
         }
-        const auto at = static_cast<std::uint32_t>(position);
         if (!isPlain(word)) {
             m_otherPositions.push_back(at);
             continue;
@@ -229,7 +258,7 @@ void MatchIndex::buildTree(HugePageVector<TreeItem>& items) {
 
 std::size_t MatchIndex::memoryBytes() const {
     return m_plainBlock.capacity() + bytesOf(m_treeNodes) + bytesOf(m_treeWords) +
-           bytesOf(m_otherPositions);
+           bytesOf(m_otherPositions) + bytesOf(m_longKeys) + bytesOf(m_longPositions);
 }
 
 }  // namespace wordloom::engine

@@ -14,8 +14,8 @@ namespace wordloom::engine {
 // The matcher's index over the sorted word list (built once at load, read-only afterwards, safe
 // to query from several threads at once).
 //
-// Only words of 2 to 8 code units can ever be listed, so longer ones are left out. The words made
-// of a-z alone ("plain" words) get two structures:
+// The window lists words of 2 to 8 code units; the batch tool can ask for words of up to 27. The
+// short words (2 to 8) made of a-z alone ("plain" words) get two structures:
 //  - tile codes, in word-list order: the word's letters sorted, one byte each, the byte holding
 //    the letter (0-25, low 5 bits) and how many equal letters precede it in the word (high 3
 //    bits); unused bytes hold `kUnusedTile`. A letter set with n copies of a letter covers exactly
@@ -24,11 +24,22 @@ namespace wordloom::engine {
 //    scan checks eight at a time.
 //  - the letter tree: a trie over the sorted letters of each word (anagrams share one path), so
 //    a letter set without blanks visits only the few sub-multisets it can spell.
-// Words with any other code unit (capitals, digits, apostrophes, non-ASCII) are few; they are kept
-// apart and checked one by one.
+// Short words with any other code unit (capitals, digits, apostrophes, non-ASCII) are few; they
+// are kept apart and checked one by one.
+//
+// The long words (9 to 27) have a table of their own, which a search consults only when the
+// filter wants one of those lengths, so that they cost the usual search nothing: one key per word
+// in word-list order, holding the letters a-z it uses (bits 0-25), its length (bits 26-30) and
+// whether it has any other code unit (bit 31), which a vector scan tests eight at a time.
+// Words longer than 27 can never be listed (a letter set holds at most 27) and are left out.
 class MatchIndex {
 public:
     static constexpr std::uint8_t kUnusedTile = 0x1F;
+
+    static constexpr int kLongestShort = 8;
+    static constexpr int kLongestListed = 27;
+    static constexpr std::uint32_t kLongLengthShift = 26;
+    static constexpr std::uint32_t kLongOther = 1u << 31;
 
     struct TreeNode {
         std::uint32_t childLetters;  // bit c set: a child for letter c; plus kOneWord/kSeveralWords
@@ -54,8 +65,14 @@ public:
     const HugePageVector<TreeNode>& treeNodes() const { return m_treeNodes; }
     const HugePageVector<std::uint32_t>& treeWords() const { return m_treeWords; }
 
-    // Positions of the listable words that are not plain, ascending.
+    // Positions of the short words that are not plain, ascending.
     const HugePageVector<std::uint32_t>& otherPositions() const { return m_otherPositions; }
+
+    // The long words, in word-list order: their keys (see above) and positions; and the lengths
+    // that occur among them, bit L for length L.
+    const HugePageVector<std::uint32_t>& longKeys() const { return m_longKeys; }
+    const HugePageVector<std::uint32_t>& longPositions() const { return m_longPositions; }
+    std::uint32_t longLengths() const { return m_longLengths; }
 
     // The size of the word list the index was built on.
     std::size_t wordCount() const { return m_wordCount; }
@@ -86,6 +103,9 @@ private:
     HugePageVector<TreeNode> m_treeNodes;
     HugePageVector<std::uint32_t> m_treeWords;
     HugePageVector<std::uint32_t> m_otherPositions;
+    HugePageVector<std::uint32_t> m_longKeys;
+    HugePageVector<std::uint32_t> m_longPositions;
+    std::uint32_t m_longLengths = 0;
     std::size_t m_wordCount = 0;
 };
 

@@ -55,7 +55,7 @@ private:
     static constexpr std::int8_t kYes = 1;
     static constexpr std::int8_t kNo = 2;
     const LengthFilter& m_filter;
-    std::array<std::int8_t, kMaxListed + 1> m_answers{};
+    std::array<std::int8_t, MatchIndex::kLongestListed + 1> m_answers{};
 };
 
 // Scratch space per thread, so that concurrent calls never share buffers and a call allocates
@@ -64,6 +64,8 @@ struct Scratch {
     std::vector<std::uint32_t> hits;
     std::vector<std::uint32_t> plainFound;
     std::vector<std::uint32_t> otherFound;
+    std::vector<std::uint32_t> shortFound;
+    std::vector<std::uint32_t> longFound;
     std::u16string remaining;
 };
 
@@ -426,6 +428,149 @@ void checkOthers(const WordList& words, const MatchIndex& index, std::u16string_
     }
 }
 
+// ---- Long words (9 to 27 code units), only for a filter that wants some of those lengths.
+
+// The long lengths the filter wants, bit L for length L: asked once per call, before the search,
+// and only for lengths that some long word has and that the letter set is long enough to spell.
+// The window offers no choice above 8, so no live state is read here.
+std::uint32_t wantedLongLengths(const MatchIndex& index, std::size_t letterCount,
+                                LengthGate& gate) {
+    std::uint32_t wanted = 0;
+    const int longest = static_cast<int>(
+        std::min<std::size_t>(letterCount, static_cast<std::size_t>(MatchIndex::kLongestListed)));
+    for (int length = MatchIndex::kLongestShort + 1; length <= longest; ++length) {
+        if (((index.longLengths() >> length) & 1u) != 0 && gate.wants(length)) {
+            wanted |= 1u << length;
+        }
+    }
+    return wanted;
+}
+
+// The letter set as the long words see it: uncapped counts of a-z and of blanks.
+struct LongTiles {
+    std::array<std::uint8_t, 26> counts{};
+    std::uint32_t absent = 0;  // letters a-z with no copy in the set
+    int blanks = 0;
+};
+
+LongTiles countLongTiles(std::u16string_view letters) {
+    LongTiles tiles;
+    std::uint32_t present = 0;
+    for (const char16_t c : letters) {
+        if (c >= u'a' && c <= u'z') {
+            std::uint8_t& count = tiles.counts[static_cast<std::size_t>(c - u'a')];
+            if (count < 255) {
+                ++count;
+            }
+            present |= 1u << (c - u'a');
+        } else if (c == u'?') {
+            ++tiles.blanks;
+        }
+    }
+    tiles.absent = ~present & MatchIndex::kLetterBits;
+    return tiles;
+}
+
+// Whether a key can pass: a wanted length, and no more letters absent from the set than blanks.
+// Only a first test; the counts (and any other code unit) are checked on the word itself.
+inline bool longKeyPasses(std::uint32_t key, const LongTiles& tiles, std::uint32_t wanted) {
+    if (((wanted >> ((key >> MatchIndex::kLongLengthShift) & 0x1F)) & 1u) == 0) {
+        return false;
+    }
+    std::uint32_t missing = key & tiles.absent;
+    for (int blank = 0; blank < tiles.blanks && missing != 0; ++blank) {
+        missing &= missing - 1;
+    }
+    return missing == 0;
+}
+
+// The exact test for a word of a-z alone: the copies it needs beyond the set's are at most the
+// blanks.
+bool longPlainSpells(std::u16string_view word, const LongTiles& tiles) {
+    std::array<std::uint8_t, 26> left = tiles.counts;
+    int needed = 0;
+    for (const char16_t c : word) {
+        std::uint8_t& count = left[static_cast<std::size_t>(c - u'a')];
+        if (count != 0) {
+            --count;
+        } else if (++needed > tiles.blanks) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool spells(std::u16string_view word, std::u16string_view letters, std::u16string& remaining);
+
+struct LongSearch {
+    const WordList& words;
+    const MatchIndex& index;
+    std::u16string_view letters;
+    LongTiles tiles;
+    std::uint32_t wanted;
+    std::vector<std::uint32_t>& out;
+
+    void check(std::size_t k) {
+        const std::uint32_t position = index.longPositions()[k];
+        const std::u16string_view word = words[position];
+        const bool fits = (index.longKeys()[k] & MatchIndex::kLongOther) == 0
+                              ? longPlainSpells(word, tiles)
+                              : spells(word, letters, scratch().remaining);
+        if (fits) {
+            out.push_back(position);
+        }
+    }
+};
+
+void scanLongPortable(LongSearch& search, std::size_t from) {
+    const HugePageVector<std::uint32_t>& keys = search.index.longKeys();
+    for (std::size_t k = from; k < keys.size(); ++k) {
+        if (longKeyPasses(keys[k], search.tiles, search.wanted)) {
+            search.check(k);
+        }
+    }
+}
+
+__attribute__((target("avx2"))) void scanLongAvx2(LongSearch& search) {
+    const HugePageVector<std::uint32_t>& keys = search.index.longKeys();
+    const __m256i absent = _mm256_set1_epi32(static_cast<int>(search.tiles.absent));
+    const __m256i wanted = _mm256_set1_epi32(static_cast<int>(search.wanted));
+    const __m256i lengthBits = _mm256_set1_epi32(0x1F);
+    const __m256i one = _mm256_set1_epi32(1);
+    const __m256i zero = _mm256_setzero_si256();
+    // A key has at most 26 letters; more blanks than that pass every letter mask.
+    const int clears = std::min(search.tiles.blanks, 26);
+    std::size_t k = 0;
+    for (; k + 8 <= keys.size(); k += 8) {
+        const __m256i key = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(keys.data() + k));
+        const __m256i length =
+            _mm256_and_si256(_mm256_srli_epi32(key, MatchIndex::kLongLengthShift), lengthBits);
+        const __m256i lengthWanted = _mm256_and_si256(_mm256_srlv_epi32(wanted, length), one);
+        __m256i missing = _mm256_and_si256(key, absent);
+        for (int blank = 0; blank < clears; ++blank) {
+            missing = _mm256_and_si256(missing, _mm256_sub_epi32(missing, one));
+        }
+        const __m256i pass = _mm256_andnot_si256(_mm256_cmpeq_epi32(lengthWanted, zero),
+                                                 _mm256_cmpeq_epi32(missing, zero));
+        for (unsigned bits = static_cast<unsigned>(_mm256_movemask_ps(_mm256_castsi256_ps(pass)));
+             bits != 0; bits &= bits - 1) {
+            search.check(k + static_cast<unsigned>(__builtin_ctz(bits)));
+        }
+    }
+    scanLongPortable(search, k);
+}
+
+// Appends the long words the letter set spells, of the wanted lengths, in word-list order.
+void findLong(MatchPath path, const WordList& words, const MatchIndex& index,
+              std::u16string_view letters, std::uint32_t wanted, std::vector<std::uint32_t>& out) {
+    LongSearch search{words, index, letters, countLongTiles(letters), wanted, out};
+    if (path != MatchPath::PortableScan && vectorLevel() != VectorLevel::None) {
+        scanLongAvx2(search);
+    } else {
+        scanLongPortable(search, 0);
+    }
+}
+
 // A letter set without blanks spells only a small part of the tree; with blanks, or with many
 // letters, the walk reaches most of it and the flat scan is faster.
 MatchPath choosePath(const Tiles& tiles, std::size_t letterCount) {
@@ -461,24 +606,44 @@ void UnscrambleVia(MatchPath path, const WordList& words, const MatchIndex& inde
                    std::vector<std::uint32_t>& found) {
     const Tiles tiles = countTiles(letters);
     LengthGate gate(lengths);
-    if (path == MatchPath::Automatic) {
-        path = choosePath(tiles, letters.size());
-    }
+    const std::uint32_t wantedLong = wantedLongLengths(index, letters.size(), gate);
+    const MatchPath shortPath =
+        path == MatchPath::Automatic ? choosePath(tiles, letters.size()) : path;
+    const std::size_t from = found.size();
     if (index.otherPositions().empty()) {
         // The usual dictionary: the plain words are all there is, straight into the result.
-        findPlain(path, index, tiles, gate, found);
+        findPlain(shortPath, index, tiles, gate, found);
+    } else {
+        Scratch& buffers = scratch();
+        std::vector<std::uint32_t>& plain = buffers.plainFound;
+        std::vector<std::uint32_t>& other = buffers.otherFound;
+        plain.clear();
+        other.clear();
+        findPlain(shortPath, index, tiles, gate, plain);
+        checkOthers(words, index, letters, gate, other);
+        found.resize(from + plain.size() + other.size());
+        std::merge(plain.begin(), plain.end(), other.begin(), other.end(),
+                   found.begin() + static_cast<std::ptrdiff_t>(from));
+    }
+    if (wantedLong == 0) {
         return;
     }
     Scratch& buffers = scratch();
-    std::vector<std::uint32_t>& plain = buffers.plainFound;
-    std::vector<std::uint32_t>& other = buffers.otherFound;
-    plain.clear();
-    other.clear();
-    findPlain(path, index, tiles, gate, plain);
-    checkOthers(words, index, letters, gate, other);
-    const std::size_t from = found.size();
-    found.resize(from + plain.size() + other.size());
-    std::merge(plain.begin(), plain.end(), other.begin(), other.end(),
+    std::vector<std::uint32_t>& longFound = buffers.longFound;
+    longFound.clear();
+    try {
+        findLong(path, words, index, letters, wantedLong, longFound);
+    } catch (...) {
+        found.resize(from);  // all of this letter set's rows, or none
+        throw;
+    }
+    if (longFound.empty()) {
+        return;
+    }
+    std::vector<std::uint32_t>& shortFound = buffers.shortFound;
+    shortFound.assign(found.begin() + static_cast<std::ptrdiff_t>(from), found.end());
+    found.resize(from + shortFound.size() + longFound.size());
+    std::merge(shortFound.begin(), shortFound.end(), longFound.begin(), longFound.end(),
                found.begin() + static_cast<std::ptrdiff_t>(from));
 }
 

@@ -13,8 +13,14 @@ namespace {
 
 using engine::LengthMask;
 
-const LengthMask kFilters[] = {LengthMask::range(2, 8), LengthMask::range(4, 6),
-                               LengthMask((1u << 2) | (1u << 8)), LengthMask(0)};
+// The window's choices, and the batch tool's longer lengths alone and mixed with short ones.
+const LengthMask kFilters[] = {LengthMask::range(2, 8),
+                               LengthMask::range(4, 6),
+                               LengthMask((1u << 2) | (1u << 8)),
+                               LengthMask(0),
+                               LengthMask::range(9, 27),
+                               LengthMask::range(2, 27),
+                               LengthMask((1u << 3) | (1u << 9) | (1u << 14) | (1u << 27))};
 
 std::u16string randomText(std::mt19937& random, const std::u16string& alphabet, int minLength,
                           int maxLength) {
@@ -99,6 +105,35 @@ TEST(UnscrambleDifferential, AgreesWithLiteralOnDictionariesOfAnyCharacters) {
         const TestDictionary dictionary(items);
         expectSameAsLiteral(dictionary, letterSetsFor(random, items, alphabet, 150),
                             reference::InitialSkip::Off);
+    }
+}
+
+// Mostly long words (up to 30 code units, some not plain, some anagrams of each other), with
+// letter sets of up to 27 units and many blanks, so the long lengths are found in numbers.
+TEST(UnscrambleDifferential, AgreesWithLiteralOnLongWords) {
+    std::mt19937 random(97);
+    const std::u16string alphabets[] = {u"aeinrst", u"abcdefghijklmnopqrstuvwxyz",
+                                        u"aeinrstAE'-\u00e9"};
+    for (const std::u16string& alphabet : alphabets) {
+        std::vector<std::u16string> items;
+        for (int i = 0; i < 500; ++i) {
+            items.push_back(randomText(random, alphabet, 2, i % 5 == 0 ? 30 : 16));
+        }
+        for (int i = 0; i < 50; ++i) {
+            std::u16string anagram = items[static_cast<std::size_t>(i)];
+            std::shuffle(anagram.begin(), anagram.end(), random);
+            items.push_back(anagram);
+        }
+        items.push_back(items[3]);
+        const TestDictionary dictionary(items);
+        std::vector<std::u16string> sets = letterSetsFor(random, items, alphabet, 150);
+        for (std::u16string& set : sets) {
+            if (set.size() > 27) {
+                set.resize(27);
+            }
+        }
+        sets.push_back(std::u16string(27, u'?'));
+        expectSameAsLiteral(dictionary, sets, reference::InitialSkip::Off);
     }
 }
 

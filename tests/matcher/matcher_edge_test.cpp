@@ -65,15 +65,42 @@ TEST(Unscramble, BlankStandsInOnlyForWhatIsMissing) {
     EXPECT_EQ(found(dictionary, u"don?t"), (Words{u"don't", u"dont"}));
 }
 
-TEST(Unscramble, NeverListsWordsOutsideTwoToEightCodeUnits) {
-    const TestDictionary dictionary{u"abcdefghi", u"abcdefgh", u"Abcdefghi", u"ab"};
-    RecordingFilter everyLength(0xFFFFFFFF);
-    std::vector<std::uint32_t> rows;
-    for (const engine::MatchPath path : kAllPaths) {
-        rows = unscrambleVia(path, dictionary, u"abcdefghi?", everyLength);
-        EXPECT_EQ(dictionary.wordsAt(rows), (Words{u"ab", u"abcdefgh"}));
-    }
-    EXPECT_EQ(everyLength.asked, (std::set<int>{2, 8}));
+TEST(Unscramble, ListsWordsOfNineToTwentySevenOnlyWhenTheFilterWantsThem) {
+    const std::u16string alphabet = u"abcdefghijklmnopqrstuvwxyz";
+    const std::u16string longest = alphabet + u"a";  // 27 code units
+    const TestDictionary dictionary{u"abcdefghi",   u"abcdefgh",   u"Abcdefghi",
+                                    u"ab",          u"abcdefghij", longest,
+                                    longest + u"b", u"ihgfedcba",  u"don't-stop"};
+    EXPECT_EQ(found(dictionary, u"abcdefghi?"), (Words{u"ab", u"abcdefgh"}));
+    EXPECT_EQ(found(dictionary, u"abcdefghi?", LengthMask::range(2, 27)),
+              (Words{u"Abcdefghi", u"ab", u"abcdefgh", u"abcdefghi", u"abcdefghij", u"ihgfedcba"}));
+    EXPECT_EQ(found(dictionary, u"abcdefghi", LengthMask::range(9, 27)),
+              (Words{u"abcdefghi", u"ihgfedcba"}));
+    EXPECT_EQ(found(dictionary, u"abcdefghi?", LengthMask::range(10, 10)), (Words{u"abcdefghij"}));
+    EXPECT_EQ(found(dictionary, u"??????????"), (Words{u"ab", u"abcdefgh"}));
+    EXPECT_EQ(found(dictionary, u"d?n'ts-top", LengthMask::range(9, 27)), (Words{u"don't-stop"}));
+    // 27 code units at most: the 28-unit word stays out even when every tile is a blank.
+    EXPECT_EQ(found(dictionary, longest, LengthMask::range(27, 27)), (Words{longest}));
+    EXPECT_EQ(found(dictionary, longest + u"b", LengthMask(0xFFFFFFFF)),
+              found(dictionary, longest, LengthMask(0xFFFFFFFF)));
+    EXPECT_EQ(found(dictionary, std::u16string(40, u'?'), LengthMask::range(20, 31)),
+              (Words{longest}));
+}
+
+TEST(Unscramble, AsksAboutLongLengthsOnceOnlyWhenTheLetterSetCouldSpellThem) {
+    const TestDictionary dictionary{u"ab", u"abcdefghi", u"abcdefghijkl", u"abcdefgh"};
+    const auto asked = [&](std::u16string_view letters) {
+        RecordingFilter everyLength(0xFFFFFFFF);
+        for (const engine::MatchPath path : kAllPaths) {
+            unscrambleVia(path, dictionary, letters, everyLength);
+        }
+        return everyLength.asked;
+    };
+    // Short sets never cost a question about long words; long sets ask about the long lengths
+    // the dictionary has and the set could hold, whether or not a word of them matched.
+    EXPECT_EQ(asked(u"abcdefgh"), (std::set<int>{2, 8}));
+    EXPECT_EQ(asked(u"abcdefghzz"), (std::set<int>{2, 8, 9}));
+    EXPECT_EQ(asked(std::u16string(27, u'x')), (std::set<int>{9, 12}));
 }
 
 TEST(Unscramble, NeverListsWordsLongerThanTheLetterSet) {
@@ -118,6 +145,21 @@ TEST(Unscramble, FailingFilterAddsNoRowAndLeavesTheNextCallIntact) {
         EXPECT_EQ(found, (std::vector<std::uint32_t>{7}));
         EXPECT_EQ(dictionary.wordsAt(unscrambleVia(path, dictionary, u"ta", kAllLengths)),
                   (Words{u"at"}))
+            << "path " << static_cast<int>(path);
+    }
+}
+
+TEST(Unscramble, FailingFilterForALongLengthAddsNoRow) {
+    const TestDictionary dictionary{u"ab", u"abcdefghi", u"abcdefghij"};
+    for (const engine::MatchPath path : kAllPaths) {
+        std::vector<std::uint32_t> found{7};
+        EXPECT_THROW(engine::UnscrambleVia(path, dictionary.words, dictionary.matchIndex,
+                                           u"abcdefghij", FailingFilter(10), found),
+                     std::runtime_error);
+        EXPECT_EQ(found, (std::vector<std::uint32_t>{7}));
+        EXPECT_EQ(dictionary.wordsAt(
+                      unscrambleVia(path, dictionary, u"abcdefghij", LengthMask::range(2, 27))),
+                  (Words{u"ab", u"abcdefghi", u"abcdefghij"}))
             << "path " << static_cast<int>(path);
     }
 }

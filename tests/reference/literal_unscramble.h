@@ -19,8 +19,13 @@ namespace wordloom::reference {
 // occurs; on other dictionaries it can even move backwards, so those are checked without it.
 enum class InitialSkip { Use, Off };
 
+// The longest word ever listed: a letter set holds at most 27 code units. The window offers 2 to
+// 8; the batch tool can ask for any of 2 to 27.
+constexpr int kLongestListed = 27;
+
 // Walks the whole list; for every word no longer than the letter set, consumes its characters
-// from a fresh copy of the set (first occurrence first, "?" only when the character is gone).
+// from a fresh copy of the set (first occurrence first, "?" only when the character is gone), and
+// lists the word when it matched, is 2 to 27 code units long and the filter wants its length.
 inline void literalUnscramble(const engine::WordList& words, const engine::LetterIndex& index,
                               std::u16string_view letters, const engine::LengthFilter& lengths,
                               std::vector<std::uint32_t>& found,
@@ -55,7 +60,7 @@ inline void literalUnscramble(const engine::WordList& words, const engine::Lette
                 continue;
             }
             const int length = static_cast<int>(word.size());
-            if (matched && length >= 2 && length <= 8 && lengths.wants(length)) {
+            if (matched && length >= 2 && length <= kLongestListed && lengths.wants(length)) {
                 found.push_back(static_cast<std::uint32_t>(i));
             }
         }
