@@ -45,11 +45,14 @@ QHash<QString, DamageNotice>& damageNotices() {
     return notices;
 }
 
-// A folder, device or pipe in place of the file holds no values and takes none; opening a pipe
-// would block the window.
+// The program's own file holds a few lines; anything far larger was not written by it.
+constexpr qint64 LargestSettingsFile = 1 << 20;
+
+// A folder, device or pipe in place of the file holds no values and takes none (opening a pipe
+// would block the window), and neither does a file too large to be a settings file.
 bool isUsablePath(const QString& path) {
     const QFileInfo info(path);
-    return !info.exists() || info.isFile();
+    return !info.exists() || (info.isFile() && info.size() <= LargestSettingsFile);
 }
 
 // Lines that QSettings drops without a word on the next save: anything but blank lines,
@@ -141,6 +144,7 @@ QSettings::Status saveOverDamagedFile(const QSettings& damaged, const QString& p
             return settings.status();
         }
     }
+    QFile::setPermissions(fresh, QFileInfo(path).permissions());  // a private file stays private
     if (std::rename(QFile::encodeName(fresh).constData(), QFile::encodeName(path).constData()) !=
         0) {
         QFile::remove(fresh);

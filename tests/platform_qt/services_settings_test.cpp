@@ -136,6 +136,7 @@ TEST_F(QtSettingsStoreTest, DamagedFileThatAnswersEveryReadIsSavedBeforeItIsRewr
     // "[Gen" starts a group of its own, so Check6 is not a value of this section.
     constexpr char damaged[] = "[General]\nCheck5=1\n[Gen\nCheck6=1\n";
     writeIni(damaged);
+    ASSERT_TRUE(QFile::setPermissions(iniPath(), QFileDevice::ReadOwner | QFileDevice::WriteOwner));
     EXPECT_EQ(m_store.read(Application, Section, u"Check5"), u"1");
     EXPECT_EQ(m_store.read(Application, Section, u"Check5"), u"1");
 
@@ -146,6 +147,9 @@ TEST_F(QtSettingsStoreTest, DamagedFileThatAnswersEveryReadIsSavedBeforeItIsRewr
     ASSERT_TRUE(copy.open(QIODevice::ReadOnly));
     EXPECT_EQ(copy.readAll(), QByteArray(damaged));
     EXPECT_FALSE(QFile::exists(iniPath() + QStringLiteral(".new")));
+    struct stat mode {};
+    ASSERT_EQ(::stat(QFile::encodeName(iniPath()).constData(), &mode), 0);
+    EXPECT_EQ(mode.st_mode & 0777, 0600u);
 }
 
 TEST_F(QtSettingsStoreTest, DamagedFileInAFolderThatTakesNoNewFilesIsLeftAsItIs) {
@@ -190,7 +194,7 @@ TEST_F(QtSettingsStoreTest, DamagedFileInAFolderThatTakesNoNewFilesIsLeftAsItIs)
     EXPECT_FALSE(QFile::exists(iniPath() + QStringLiteral(".damaged")));
 }
 
-TEST_F(QtSettingsStoreTest, PipeInPlaceOfTheFileIsNeitherOpenedNorWritten) {
+TEST_F(QtSettingsStoreTest, PipeOrHugeFileInPlaceOfTheFileIsNeitherParsedNorWritten) {
     QDir().mkpath(m_home.path() + QStringLiteral("/Quillmark"));
     ASSERT_EQ(::mkfifo(QFile::encodeName(iniPath()).constData(), 0600), 0);
     // Opening the pipe would wait for a writer for ever.
@@ -198,6 +202,12 @@ TEST_F(QtSettingsStoreTest, PipeInPlaceOfTheFileIsNeitherOpenedNorWritten) {
     EXPECT_THROW(m_store.write(Application, Section, u"Check1", u"1"), std::runtime_error);
     EXPECT_TRUE(QFileInfo(iniPath()).exists());
     EXPECT_FALSE(QFileInfo(iniPath()).isFile());
+
+    ASSERT_TRUE(QFile::remove(iniPath()));
+    writeIni("[General]\nCheck1=1\n" + QByteArray(2 << 20, ';'));
+    EXPECT_EQ(m_store.read(Application, Section, u"Check1"), std::nullopt);
+    EXPECT_THROW(m_store.write(Application, Section, u"Check1", u"0"), std::runtime_error);
+    EXPECT_EQ(QFileInfo(iniPath()).size(), (2 << 20) + 19);
 }
 
 TEST_F(QtSettingsStoreTest, UnwritableStoreThrowsWithThePath) {
