@@ -1,0 +1,148 @@
+#include "engine/phrase.h"
+
+#include <algorithm>
+#include <cwctype>
+
+#include <locale.h>
+#include <wctype.h>
+
+#include "engine/text.h"
+
+namespace wordloom::engine {
+namespace {
+
+locale_t letterLocale() {
+    static const locale_t locale = newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(0));
+    return locale;
+}
+
+// Whether each unit is a letter, worked out once for the whole basic plane.
+class LetterTable {
+public:
+    LetterTable() {
+        const locale_t locale = letterLocale();
+        for (std::uint32_t unit = 0; unit < 0x10000; ++unit) {
+            bool letter;
+            if (unit < 0x80) {
+                letter = (unit >= 'a' && unit <= 'z') || (unit >= 'A' && unit <= 'Z');
+            } else if (unit >= 0xD800 && unit <= 0xDFFF) {
+                letter = false;
+            } else if (locale != static_cast<locale_t>(0)) {
+                letter = iswalpha_l(static_cast<std::wint_t>(unit), locale) != 0;
+            } else {
+                // Without the locale: Latin-1 letters and everything above them except the
+                // general punctuation block, a rough but stable choice.
+                letter = (unit >= 0xC0 && unit != 0xD7 && unit != 0xF7) &&
+                         !(unit >= 0x2000 && unit <= 0x2BFF);
+            }
+            m_bits[unit >> 6] |= std::uint64_t{letter} << (unit & 63);
+        }
+    }
+    bool letter(char16_t unit) const { return ((m_bits[unit >> 6] >> (unit & 63)) & 1u) != 0; }
+
+private:
+    std::uint64_t m_bits[0x10000 / 64] = {};
+};
+
+const LetterTable& letterTable() {
+    static const LetterTable table;
+    return table;
+}
+
+}  // namespace
+
+bool isPhraseLetter(char16_t unit) {
+    return letterTable().letter(unit);
+}
+
+Phrase parsePhrase(std::u16string_view text) {
+    Phrase phrase;
+    const std::u16string lowered = toLowerCase(text);
+    for (const char16_t unit : lowered) {
+        if (unit == u'?') {
+            ++phrase.blanks;
+        } else if (isPhraseLetter(unit)) {
+            phrase.letters.push_back(unit);
+        }
+    }
+    if (phrase.size() > kMaxPhraseLetters) {
+        throw PhraseError("a phrase can hold at most " + std::to_string(kMaxPhraseLetters) +
+                          " letters and blanks; this one has " + std::to_string(phrase.size()));
+    }
+    return phrase;
+}
+
+std::uint64_t PhraseIndex::letterSignature(std::u16string_view letters) {
+    std::uint64_t signature = 0;
+    for (const char16_t unit : letters) {
+        if (unit >= u'a' && unit <= u'z') {
+            signature |= std::uint64_t{1} << (unit - u'a');
+        } else {
+            signature |= std::uint64_t{1} << (26 + unit % 38);
+        }
+    }
+    return signature;
+}
+
+PhraseIndex::PhraseIndex(const WordList& words) : m_list(&words) {
+    m_words.reserve(words.size());
+    m_letters.reserve(words.textUnits());
+    m_text.reserve(words.textUnits());
+    std::u16string_view previous;
+    bool havePrevious = false;
+    const LetterTable& table = letterTable();
+    for (std::size_t position = 0; position < words.size(); ++position) {
+        const std::u16string_view word = words[position];
+        if (havePrevious && word == previous) {
+            continue;  // the same word again: one entry is enough
+        }
+        previous = word;
+        havePrevious = true;
+        if (word.empty() || word.size() > static_cast<std::size_t>(kMaxPhraseLetters)) {
+            continue;
+        }
+        const std::size_t lettersOffset = m_letters.size();
+        bool allLetters = true;
+        bool plain = true;
+        for (const char16_t unit : word) {
+            plain = plain && unit >= u'a' && unit <= u'z';
+        }
+        if (plain) {
+            m_letters.append(word);
+        } else {
+            const std::u16string lowered = toLowerCase(word);
+            for (const char16_t unit : lowered) {
+                allLetters = allLetters && table.letter(unit);
+            }
+            if (!allLetters) {
+                continue;
+            }
+            m_letters.append(lowered);
+        }
+        Word entry;
+        entry.position = static_cast<std::uint32_t>(position);
+        entry.lettersOffset = static_cast<std::uint32_t>(lettersOffset);
+        entry.textOffset = static_cast<std::uint32_t>(m_text.size());
+        entry.length = static_cast<std::uint16_t>(word.size());
+        if (plain) {
+            m_text.append(word.begin(), word.end());
+        } else {
+            m_text += encodeUtf8(word);
+        }
+        entry.textBytes = static_cast<std::uint16_t>(m_text.size() - entry.textOffset);
+        entry.signature = letterSignature(lettersOf(entry));
+        m_words.push_back(entry);
+    }
+}
+
+std::uint64_t PhraseIndex::rankOf(std::u16string_view text) const {
+    const auto& views = m_list->views();
+    const auto at = std::lower_bound(views.begin(), views.end(), text);
+    const auto position = static_cast<std::uint32_t>(at - views.begin());
+    if (at != views.end() && *at == text) {
+        return rankOfPosition(position);
+    }
+    return 2 * std::uint64_t{position};
+}
+
+}  // namespace wordloom::engine

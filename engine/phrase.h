@@ -1,0 +1,85 @@
+#pragma once
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "word_list.h"
+
+namespace wordloom::engine {
+
+// Phrase anagrams, part one: what a phrase is, and the dictionary as the phrase search reads it.
+//
+// A letter is a code unit that the C.UTF-8 locale classifies as alphabetic (iswalpha), surrogates
+// excluded: the same locale the engine lower-cases with. Both sides are compared lower-cased, so
+// "Paris" in the dictionary can spell the letters of "pairs"; it is printed as the dictionary
+// holds it.
+
+inline constexpr int kMaxPhraseLetters = 64;
+
+// A phrase, an option or a word that the phrase search cannot take; what() says why.
+class PhraseError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+bool isPhraseLetter(char16_t unit);
+
+// A phrase reduced to its tiles: lower-cased letters in typed order and the number of blanks.
+struct Phrase {
+    std::u16string letters;
+    int blanks = 0;
+
+    int size() const { return static_cast<int>(letters.size()) + blanks; }
+};
+
+// Drops every character that is not a letter or "?", lower-cases the letters (1:1). Throws a
+// PhraseError when more than kMaxPhraseLetters letters and blanks remain.
+Phrase parsePhrase(std::u16string_view text);
+
+// The dictionary prepared once for phrase searches (read-only afterwards; several searches may
+// read it at once). It keeps the words that can take part in a phrase anagram: every code unit a
+// letter, at most kMaxPhraseLetters long. A word that the list holds more than once is kept once,
+// so each anagram is listed once. The word list must outlive the index.
+class PhraseIndex {
+public:
+    struct Word {
+        std::uint32_t position;       // in the word list
+        std::uint32_t lettersOffset;  // its lower-cased letters in letters()
+        std::uint32_t textOffset;     // its text as stored, UTF-8, in text()
+        std::uint16_t length;         // letters (code units)
+        std::uint16_t textBytes;
+        std::uint64_t signature;  // letterSignature() of its letters
+    };
+
+    explicit PhraseIndex(const WordList& words);
+
+    const std::vector<Word>& words() const { return m_words; }
+    std::u16string_view lettersOf(const Word& word) const {
+        return std::u16string_view(m_letters).substr(word.lettersOffset, word.length);
+    }
+    std::string_view textOf(const Word& word) const {
+        return std::string_view(m_text).substr(word.textOffset, word.textBytes);
+    }
+
+    // The order of a text among the words in a line: the word-list order (binary), a text that
+    // is not in the list falling between its neighbours.
+    std::uint64_t rankOf(std::u16string_view text) const;
+    static std::uint64_t rankOfPosition(std::uint32_t position) {
+        return 2 * std::uint64_t{position} + 1;
+    }
+
+    // One bit per letter a-z (bits 0-25); every other letter shares one of bits 26-63. A word can
+    // be spelled only from letters whose signature covers its own.
+    static std::uint64_t letterSignature(std::u16string_view letters);
+
+private:
+    const WordList* m_list;
+    std::vector<Word> m_words;
+    std::u16string m_letters;
+    std::string m_text;
+};
+
+}  // namespace wordloom::engine

@@ -1,0 +1,130 @@
+#pragma once
+
+// The parts of the phrase search that the single-threaded and the parallel runner share. Not for
+// use outside the engine.
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "phrase.h"
+#include "phrase_search.h"
+
+namespace wordloom::engine::phrase_detail {
+
+// A word as a line prints it: its sort key (longer first, then word-list order) and its text.
+struct OutWord {
+    std::uint64_t key;
+    const char* text;
+    std::uint32_t bytes;
+};
+
+// Words with the same sorted letters: the search places the class, the line expands it.
+struct PlanClass {
+    std::u16string key;      // the sorted letters
+    std::u16string deficit;  // its letters beyond the phrase's own, which blanks must supply
+    std::uint32_t firstMember = 0;
+    std::uint32_t memberCount = 0;
+    std::uint16_t length = 0;
+};
+
+// What one phrase search needs, worked out once: the letters left after the contained words,
+// the classes of words that fit (longest first), and the blank alphabet.
+struct Plan {
+    Plan(const PhraseIndex& index, const Phrase& phrase, const PhraseOptions& options);
+
+    // Room a line can take at most.
+    std::size_t maxLineBytes() const;
+
+    const PhraseIndex* index;
+    std::u16string realLetters;  // sorted
+    int blanks = 0;
+    int letterCount = 0;          // realLetters and blanks
+    std::uint32_t wordsLeft = 0;  // words the search may add to the contained ones
+    bool containedFit = true;     // the contained words alone are within the word limit
+    std::uint64_t limit;
+    std::string linePrefix;
+    std::vector<PlanClass> classes;
+    std::vector<OutWord> members;
+    std::vector<OutWord> contained;
+    std::string containedText;
+    std::u16string blankAlphabet;  // letters a blank can stand for, sorted
+};
+
+// The multisets of blank letters in lexicographic order (one empty set without blanks).
+class BlankSets {
+public:
+    explicit BlankSets(const Plan& plan) : m_plan(plan) {}
+    bool next();
+    const std::u16string& current() const { return m_current; }
+
+private:
+    const Plan& m_plan;
+    std::vector<int> m_choice;
+    std::u16string m_current;
+    bool m_started = false;
+};
+
+// The search's starting point for one set of blank letters: the fitting classes as packed
+// letter counts (one byte per distinct letter, the rarest letter in byte 0, `lanes` 64-bit words
+// per class), the phrase's counts, and the branches: the classes that hold the rarest letter,
+// each the root of an independent part of the search.
+struct RootContext {
+    int lanes = 1;
+    int letterCount = 0;
+    std::vector<std::uint64_t> total;
+    std::vector<std::uint64_t> vectors;
+    std::vector<std::uint32_t> classOf;
+    std::vector<std::uint16_t> lengthOf;
+    std::vector<std::uint32_t> branches;
+};
+
+// Null when no anagram can use these blank letters.
+std::shared_ptr<const RootContext> buildRoot(const Plan& plan, std::u16string_view blankLetters);
+
+// Where the search writes its lines: [pos, end) is free room, flush() hands the written part on
+// and makes room again (false: stop). `done` ends the search; `lines` counts toward `limit`.
+class LineOutput {
+public:
+    virtual ~LineOutput() = default;
+    virtual bool flush() = 0;
+    virtual bool shouldStop() = 0;
+
+    char* pos = nullptr;
+    char* end = nullptr;
+    std::uint64_t bufferLines = 0;
+    std::uint64_t lines = 0;
+    std::uint64_t limit = kNoAnagramLimit;
+    bool done = false;
+};
+
+class BranchRunner {
+public:
+    virtual ~BranchRunner() = default;
+    virtual void load(const std::shared_ptr<const RootContext>& root) = 0;
+    virtual void run(std::size_t rootIndex) = 0;
+};
+
+std::unique_ptr<BranchRunner> makeBranchRunner(int lanes, const Plan& plan, LineOutput& out);
+
+// One searcher per vector width, made when first needed; runs branch `branch` of a root.
+class BranchRunners {
+public:
+    BranchRunners(const Plan& plan, LineOutput& out) : m_plan(plan), m_out(out) {}
+    void run(const std::shared_ptr<const RootContext>& root, std::size_t branch);
+
+private:
+    const Plan& m_plan;
+    LineOutput& m_out;
+    std::array<std::unique_ptr<BranchRunner>, 7> m_runners;
+};
+
+void writeContainedOnly(const Plan& plan, LineOutput& out);
+
+// The whole search on the calling thread.
+PhraseOutcome runSingle(const Plan& plan, PhraseSink& sink, PhraseControl* control);
+
+}  // namespace wordloom::engine::phrase_detail
