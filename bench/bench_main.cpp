@@ -52,8 +52,8 @@ std::string besideProgram(const char* name) {
 const LengthMask kAllLengths = LengthMask::range(2, 8);
 
 // Seconds for the product matcher over `sets` (best of `rounds`), and the rows it found.
-double timeProduct(const Dictionary& dictionary, const LetterSets& sets, int rounds,
-                   std::size_t& rows) {
+double timeProduct(const Dictionary& dictionary, const LetterSets& sets, const LengthMask& lengths,
+                   int rounds, std::size_t& rows) {
     std::vector<std::uint32_t> found;
     found.reserve(dictionary.words().size());
     double best = 1e30;
@@ -62,7 +62,7 @@ double timeProduct(const Dictionary& dictionary, const LetterSets& sets, int rou
         const double start = threadSeconds();
         for (const std::u16string& set : sets) {
             found.clear();
-            wordloom::engine::Unscramble(dictionary, set, kAllLengths, found);
+            wordloom::engine::Unscramble(dictionary, set, lengths, found);
             rows += found.size();
         }
         best = std::min(best, threadSeconds() - start);
@@ -70,18 +70,20 @@ double timeProduct(const Dictionary& dictionary, const LetterSets& sets, int rou
     return best;
 }
 
-double timeReference(const Dictionary& dictionary, const LetterSets& sets) {
+double timeReference(const Dictionary& dictionary, const LetterSets& sets,
+                     const LengthMask& lengths) {
     std::vector<std::uint32_t> found;
     const double start = threadSeconds();
     for (const std::u16string& set : sets) {
         found.clear();
         wordloom::reference::literalUnscramble(dictionary.words(), dictionary.letterIndex(), set,
-                                               kAllLengths, found);
+                                               lengths, found);
     }
     return threadSeconds() - start;
 }
 
-std::size_t countDifferences(const Dictionary& dictionary, const LetterSets& sets) {
+std::size_t countDifferences(const Dictionary& dictionary, const LetterSets& sets,
+                             const LengthMask& lengths) {
     std::size_t differences = 0;
     std::vector<std::uint32_t> expected;
     std::vector<std::uint32_t> actual;
@@ -89,8 +91,8 @@ std::size_t countDifferences(const Dictionary& dictionary, const LetterSets& set
         expected.clear();
         actual.clear();
         wordloom::reference::literalUnscramble(dictionary.words(), dictionary.letterIndex(), set,
-                                               kAllLengths, expected);
-        wordloom::engine::Unscramble(dictionary, set, kAllLengths, actual);
+                                               lengths, expected);
+        wordloom::engine::Unscramble(dictionary, set, lengths, actual);
         differences += expected != actual ? 1 : 0;
     }
     return differences;
@@ -137,6 +139,7 @@ struct Scenario {
     const char* name;
     LetterSets sets;
     std::size_t referenceCount;
+    LengthMask lengths = kAllLengths;
 };
 
 void runScenario(const Dictionary& dictionary, const Scenario& scenario, bool scaling) {
@@ -144,11 +147,12 @@ void runScenario(const Dictionary& dictionary, const Scenario& scenario, bool sc
         scenario.sets.begin(),
         scenario.sets.begin() +
             static_cast<std::ptrdiff_t>(std::min(scenario.referenceCount, scenario.sets.size())));
-    const double reference = timeReference(dictionary, sample) / static_cast<double>(sample.size());
+    const double reference =
+        timeReference(dictionary, sample, scenario.lengths) / static_cast<double>(sample.size());
     std::size_t rows = 0;
-    const double product =
-        timeProduct(dictionary, scenario.sets, 3, rows) / static_cast<double>(scenario.sets.size());
-    const std::size_t differences = countDifferences(dictionary, sample);
+    const double product = timeProduct(dictionary, scenario.sets, scenario.lengths, 3, rows) /
+                           static_cast<double>(scenario.sets.size());
+    const std::size_t differences = countDifferences(dictionary, sample, scenario.lengths);
     std::printf("%-34s ref %9.1f us  product %7.2f us  ratio %6.0fx  rows/set %7.1f%s\n",
                 scenario.name, reference * 1e6, product * 1e6, reference / product,
                 static_cast<double>(rows) / static_cast<double>(scenario.sets.size()),
@@ -267,11 +271,13 @@ int main(int argc, char** argv) {
         using wordloom::bench::withBlanks;
         const std::size_t sample = quick ? 30 : 300;
         const LetterSets eight = randomLetterSets(10000, 8, 0, 20210831);
+        const LetterSets fifteen = randomLetterSets(1000, 15, 2, 1508);
+        const LetterSets twentySeven = randomLetterSets(1000, 27, 3, 2703);
         const Scenario scenarios[] = {
             {"(a) 8 letters", eight, sample},
             {"(b) 8 letters, 2 blanks", withBlanks(eight, 2, 7), sample},
-            {"(c) 15 letters, 2 blanks", randomLetterSets(1000, 15, 2, 1508), sample / 3},
-            {"(d) 27 letters, 3 blanks", randomLetterSets(1000, 27, 3, 2703), sample / 3},
+            {"(c) 15 letters, 2 blanks", fifteen, sample / 3},
+            {"(d) 27 letters, 3 blanks", twentySeven, sample / 3},
         };
         std::printf(
             "processor time per letter set, lengths 2-8, reference on the first %zu sets "
@@ -281,6 +287,18 @@ int main(int argc, char** argv) {
         for (const Scenario& scenario : scenarios) {
             runScenario(*dictionary, scenario, !first);
             first = false;
+        }
+        // The batch tool's long words (-l 9-27): the short words are not wanted at all.
+        const LengthMask longLengths = LengthMask::range(9, 27);
+        const Scenario longScenarios[] = {
+            {"(e) 15 letters, lengths 9-27", randomLetterSets(1000, 15, 0, 1509), sample / 3,
+             longLengths},
+            {"(f) 15 letters, 2 blanks, 9-27", fifteen, sample / 3, longLengths},
+            {"(g) 27 letters, 3 blanks, 9-27", twentySeven, sample / 3, longLengths},
+        };
+        std::printf("lengths 9-27, reference on the first %zu sets\n", sample / 3);
+        for (const Scenario& scenario : longScenarios) {
+            runScenario(*dictionary, scenario, false);
         }
     } catch (const std::exception& error) {
         std::fprintf(stderr, "wordloom-bench: %s\n", error.what());

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
 namespace wordloom::engine {
 
@@ -12,6 +13,11 @@ class LengthFilter {
 public:
     virtual ~LengthFilter() = default;
     virtual bool wants(int length) const = 0;
+
+    // For a filter whose answers never change: every length it wants, bit L for length L, so
+    // that the matcher can pass over the words of lengths nobody wants. A filter that reads live
+    // state answers nullopt.
+    virtual std::optional<std::uint32_t> fixedLengths() const { return std::nullopt; }
 };
 
 // A fixed choice of lengths, as the batch tool takes it from its options.
@@ -29,6 +35,7 @@ public:
     bool wants(int length) const override {
         return length >= 0 && length < 32 && ((m_bits >> length) & 1u) != 0;
     }
+    std::optional<std::uint32_t> fixedLengths() const override { return m_bits; }
     std::uint32_t bits() const { return m_bits; }
 
 private:

@@ -61,17 +61,26 @@ SortedLetters sortLetters(std::u16string_view word) {
     return sorted;
 }
 
-// A long word's key: the letters a-z it uses, its length, and whether anything else occurs.
-std::uint32_t longKey(std::u16string_view word) {
-    std::uint32_t key = static_cast<std::uint32_t>(word.size()) << MatchIndex::kLongLengthShift;
+// A long word's masks of first, second and third copies, its length in the first, and the mark
+// for a word that the masks do not decide.
+std::array<std::uint32_t, MatchIndex::kLongCopies> longMasks(std::u16string_view word) {
+    std::array<std::uint32_t, MatchIndex::kLongCopies> masks{};
+    masks[0] = static_cast<std::uint32_t>(word.size()) << MatchIndex::kLongLengthShift;
+    std::array<std::uint8_t, 26> counts{};
     for (const char16_t c : word) {
-        if (c >= u'a' && c <= u'z') {
-            key |= 1u << (c - u'a');
+        if (c < u'a' || c > u'z') {
+            masks[0] |= MatchIndex::kLongSpellOut;
+            continue;
+        }
+        const auto letter = static_cast<std::size_t>(c - u'a');
+        const int copy = counts[letter]++;
+        if (copy < MatchIndex::kLongCopies) {
+            masks[static_cast<std::size_t>(copy)] |= 1u << letter;
         } else {
-            key |= MatchIndex::kLongOther;
+            masks[0] |= MatchIndex::kLongSpellOut;
         }
     }
-    return key;
+    return masks;
 }
 
 }  // namespace
@@ -122,9 +131,11 @@ void MatchIndex::build(const WordList& words) {
     const std::size_t plainCount = listableCount;
 
     m_otherPositions.clear();
-    m_longKeys.clear();
+    for (HugePageVector<std::uint32_t>& copies : m_longCopies) {
+        copies.clear();
+        copies.reserve(longCount);
+    }
     m_longPositions.clear();
-    m_longKeys.reserve(longCount);
     m_longPositions.reserve(longCount);
     m_longLengths = 0;
     m_plainBlock = HugePageBuffer<std::byte>();
@@ -143,7 +154,10 @@ void MatchIndex::build(const WordList& words) {
         const auto at = static_cast<std::uint32_t>(position);
         if (!isListableLength(word.size())) {
             if (isLongListable(word.size())) {
-                m_longKeys.push_back(longKey(word));
+                const auto masks = longMasks(word);
+                for (std::size_t copy = 0; copy < masks.size(); ++copy) {
+                    m_longCopies[copy].push_back(masks[copy]);
+                }
                 m_longPositions.push_back(at);
                 m_longLengths |= 1u << word.size();
             }
@@ -258,7 +272,8 @@ void MatchIndex::buildTree(HugePageVector<TreeItem>& items) {
 
 std::size_t MatchIndex::memoryBytes() const {
     return m_plainBlock.capacity() + bytesOf(m_treeNodes) + bytesOf(m_treeWords) +
-           bytesOf(m_otherPositions) + bytesOf(m_longKeys) + bytesOf(m_longPositions);
+           bytesOf(m_otherPositions) + bytesOf(m_longPositions) + bytesOf(m_longCopies[0]) +
+           bytesOf(m_longCopies[1]) + bytesOf(m_longCopies[2]);
 }
 
 }  // namespace wordloom::engine

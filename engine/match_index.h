@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -27,11 +28,15 @@ namespace wordloom::engine {
 // Short words with any other code unit (capitals, digits, apostrophes, non-ASCII) are few; they
 // are kept apart and checked one by one.
 //
-// The long words (9 to 27) have a table of their own, which a search consults only when the
-// filter wants one of those lengths, so that they cost the usual search nothing: one key per word
-// in word-list order, holding the letters a-z it uses (bits 0-25), its length (bits 26-30) and
-// whether it has any other code unit (bit 31), which a vector scan tests eight at a time.
-// Words longer than 27 can never be listed (a letter set holds at most 27) and are left out.
+// The long words (9 to 27) have tables of their own, which a search consults only when the
+// filter wants one of those lengths, so that they cost the usual search nothing. Per word, in
+// word-list order, three 32-bit masks: the letters a-z it holds at least once, twice and three
+// times (bits 0-25). A letter set lacks exactly as many tiles for the word as there are bits in
+// those masks that the set's own masks lack, so the masks decide the word alone unless it holds
+// a fourth copy of a letter or a code unit outside a-z; bit 31 of the first mask marks those,
+// which are spelled out one by one. Bits 26-30 of the first mask hold the word's length. A
+// vector scan tests eight words at a time. Words longer than 27 can never be listed (a letter
+// set holds at most 27) and are left out.
 class MatchIndex {
 public:
     static constexpr std::uint8_t kUnusedTile = 0x1F;
@@ -39,7 +44,8 @@ public:
     static constexpr int kLongestShort = 8;
     static constexpr int kLongestListed = 27;
     static constexpr std::uint32_t kLongLengthShift = 26;
-    static constexpr std::uint32_t kLongOther = 1u << 31;
+    static constexpr std::uint32_t kLongSpellOut = 1u << 31;
+    static constexpr int kLongCopies = 3;
 
     struct TreeNode {
         std::uint32_t childLetters;  // bit c set: a child for letter c; plus kOneWord/kSeveralWords
@@ -68,9 +74,12 @@ public:
     // Positions of the short words that are not plain, ascending.
     const HugePageVector<std::uint32_t>& otherPositions() const { return m_otherPositions; }
 
-    // The long words, in word-list order: their keys (see above) and positions; and the lengths
-    // that occur among them, bit L for length L.
-    const HugePageVector<std::uint32_t>& longKeys() const { return m_longKeys; }
+    // The long words, in word-list order: their masks of first, second and third copies
+    // (copy 0, 1, 2; see above) and their positions; and the lengths that occur among them, bit
+    // L for length L.
+    const HugePageVector<std::uint32_t>& longCopies(int copy) const {
+        return m_longCopies[static_cast<std::size_t>(copy)];
+    }
     const HugePageVector<std::uint32_t>& longPositions() const { return m_longPositions; }
     std::uint32_t longLengths() const { return m_longLengths; }
 
@@ -103,7 +112,7 @@ private:
     HugePageVector<TreeNode> m_treeNodes;
     HugePageVector<std::uint32_t> m_treeWords;
     HugePageVector<std::uint32_t> m_otherPositions;
-    HugePageVector<std::uint32_t> m_longKeys;
+    std::array<HugePageVector<std::uint32_t>, kLongCopies> m_longCopies;
     HugePageVector<std::uint32_t> m_longPositions;
     std::uint32_t m_longLengths = 0;
     std::size_t m_wordCount = 0;

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <optional>
 #include <string>
 
 #include "engine/match_index.h"
@@ -12,6 +13,8 @@ namespace wordloom::engine {
 namespace {
 
 constexpr int kMaxListed = 8;
+// Bits 2 to 8: the lengths of the short words.
+constexpr std::uint32_t kShortLengths = ((1u << (kMaxListed + 1)) - 1) & ~3u;
 
 // The tiles of one letter set as the plain words see them: the count of each letter a-z (capped
 // at 8, the most any listed word can need) and the number of blanks (capped likewise).
@@ -446,47 +449,54 @@ std::uint32_t wantedLongLengths(const MatchIndex& index, std::size_t letterCount
     return wanted;
 }
 
-// The letter set as the long words see it: uncapped counts of a-z and of blanks.
+// The letter set as the long words see it: for each of the first three copies, the letters a-z
+// the set lacks; the uncapped counts of a-z and the blanks, for the words spelled out.
 struct LongTiles {
+    std::array<std::uint32_t, MatchIndex::kLongCopies> lacking{};
     std::array<std::uint8_t, 26> counts{};
-    std::uint32_t absent = 0;  // letters a-z with no copy in the set
     int blanks = 0;
 };
 
 LongTiles countLongTiles(std::u16string_view letters) {
     LongTiles tiles;
-    std::uint32_t present = 0;
     for (const char16_t c : letters) {
         if (c >= u'a' && c <= u'z') {
             std::uint8_t& count = tiles.counts[static_cast<std::size_t>(c - u'a')];
             if (count < 255) {
                 ++count;
             }
-            present |= 1u << (c - u'a');
-        } else if (c == u'?') {
+        } else if (c == u'?' && tiles.blanks < MatchIndex::kLongestListed) {
             ++tiles.blanks;
         }
     }
-    tiles.absent = ~present & MatchIndex::kLetterBits;
+    for (std::size_t copy = 0; copy < tiles.lacking.size(); ++copy) {
+        for (std::size_t letter = 0; letter < tiles.counts.size(); ++letter) {
+            if (tiles.counts[letter] <= copy) {
+                tiles.lacking[copy] |= 1u << letter;
+            }
+        }
+    }
     return tiles;
 }
 
-// Whether a key can pass: a wanted length, and no more letters absent from the set than blanks.
-// Only a first test; the counts (and any other code unit) are checked on the word itself.
-inline bool longKeyPasses(std::uint32_t key, const LongTiles& tiles, std::uint32_t wanted) {
-    if (((wanted >> ((key >> MatchIndex::kLongLengthShift) & 0x1F)) & 1u) == 0) {
-        return false;
-    }
-    std::uint32_t missing = key & tiles.absent;
-    for (int blank = 0; blank < tiles.blanks && missing != 0; ++blank) {
-        missing &= missing - 1;
-    }
-    return missing == 0;
+// The tiles a word lacks among its first three copies of each letter: all it lacks, unless the
+// word is marked to be spelled out.
+inline std::uint32_t longTilesLacking(const std::uint32_t* masks, const LongTiles& tiles) {
+    return bitCount(masks[0] & tiles.lacking[0]) + bitCount(masks[1] & tiles.lacking[1]) +
+           bitCount(masks[2] & tiles.lacking[2]);
 }
 
-// The exact test for a word of a-z alone: the copies it needs beyond the set's are at most the
-// blanks.
-bool longPlainSpells(std::u16string_view word, const LongTiles& tiles) {
+bool spells(std::u16string_view word, std::u16string_view letters, std::u16string& remaining);
+
+// The exact test for a word that the masks do not decide. A word of a-z alone takes the copies
+// it needs beyond the set's from the blanks; any other word is spelled out from the letters.
+bool longWordSpelled(std::u16string_view word, std::u16string_view letters,
+                     const LongTiles& tiles) {
+    for (const char16_t c : word) {
+        if (c < u'a' || c > u'z') {
+            return spells(word, letters, scratch().remaining);
+        }
+    }
     std::array<std::uint8_t, 26> left = tiles.counts;
     int needed = 0;
     for (const char16_t c : word) {
@@ -500,61 +510,95 @@ bool longPlainSpells(std::u16string_view word, const LongTiles& tiles) {
     return true;
 }
 
-bool spells(std::u16string_view word, std::u16string_view letters, std::u16string& remaining);
-
 struct LongSearch {
     const WordList& words;
     const MatchIndex& index;
     std::u16string_view letters;
     LongTiles tiles;
-    std::uint32_t wanted;
+    std::uint32_t wanted;  // bit L: length L wanted (and no longer than the letter set)
     std::vector<std::uint32_t>& out;
 
-    void check(std::size_t k) {
+    // Word k passed the masks.
+    void found(std::size_t k, bool spellOut) {
         const std::uint32_t position = index.longPositions()[k];
-        const std::u16string_view word = words[position];
-        const bool fits = (index.longKeys()[k] & MatchIndex::kLongOther) == 0
-                              ? longPlainSpells(word, tiles)
-                              : spells(word, letters, scratch().remaining);
-        if (fits) {
+        if (!spellOut || longWordSpelled(words[position], letters, tiles)) {
             out.push_back(position);
         }
     }
 };
 
 void scanLongPortable(LongSearch& search, std::size_t from) {
-    const HugePageVector<std::uint32_t>& keys = search.index.longKeys();
-    for (std::size_t k = from; k < keys.size(); ++k) {
-        if (longKeyPasses(keys[k], search.tiles, search.wanted)) {
-            search.check(k);
+    const std::uint32_t* copies[] = {search.index.longCopies(0).data(),
+                                     search.index.longCopies(1).data(),
+                                     search.index.longCopies(2).data()};
+    const std::size_t count = search.index.longPositions().size();
+    const auto blanks = static_cast<std::uint32_t>(search.tiles.blanks);
+    for (std::size_t k = from; k < count; ++k) {
+        const std::uint32_t first = copies[0][k];
+        if (((search.wanted >> ((first >> MatchIndex::kLongLengthShift) & 0x1F)) & 1u) == 0) {
+            continue;
+        }
+        const std::uint32_t masks[] = {first, copies[1][k], copies[2][k]};
+        if (longTilesLacking(masks, search.tiles) <= blanks) {
+            search.found(k, (first & MatchIndex::kLongSpellOut) != 0);
         }
     }
 }
 
 __attribute__((target("avx2"))) void scanLongAvx2(LongSearch& search) {
-    const HugePageVector<std::uint32_t>& keys = search.index.longKeys();
-    const __m256i absent = _mm256_set1_epi32(static_cast<int>(search.tiles.absent));
+    const std::uint32_t* copies[] = {search.index.longCopies(0).data(),
+                                     search.index.longCopies(1).data(),
+                                     search.index.longCopies(2).data()};
+    const std::size_t count = search.index.longPositions().size();
+    __m256i lacking[MatchIndex::kLongCopies];
+    for (std::size_t copy = 0; copy < 3; ++copy) {
+        lacking[copy] = _mm256_set1_epi32(static_cast<int>(search.tiles.lacking[copy]));
+    }
     const __m256i wanted = _mm256_set1_epi32(static_cast<int>(search.wanted));
     const __m256i lengthBits = _mm256_set1_epi32(0x1F);
     const __m256i one = _mm256_set1_epi32(1);
     const __m256i zero = _mm256_setzero_si256();
-    // A key has at most 26 letters; more blanks than that pass every letter mask.
-    const int clears = std::min(search.tiles.blanks, 26);
+    const __m256i blanks = _mm256_set1_epi32(search.tiles.blanks);
+    // Bits set in each half byte, for counting the tiles lacking.
+    const __m256i nibbleBits = _mm256_setr_epi8(0, 1, 1, 2, 1, 2, 2, 3, 1, 2, 2, 3, 2, 3, 3, 4, 0,
+                                                1, 1, 2, 1, 2, 2, 3, 1, 2, 2, 3, 2, 3, 3, 4);
+    const __m256i nibble = _mm256_set1_epi8(0x0F);
+    const __m256i byteOnes = _mm256_set1_epi8(1);
+    const __m256i wordOnes = _mm256_set1_epi16(1);
+    const bool anyBlank = search.tiles.blanks > 0;
     std::size_t k = 0;
-    for (; k + 8 <= keys.size(); k += 8) {
-        const __m256i key = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(keys.data() + k));
+    for (; k + 8 <= count; k += 8) {
+        const __m256i first = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(copies[0] + k));
         const __m256i length =
-            _mm256_and_si256(_mm256_srli_epi32(key, MatchIndex::kLongLengthShift), lengthBits);
+            _mm256_and_si256(_mm256_srli_epi32(first, MatchIndex::kLongLengthShift), lengthBits);
         const __m256i lengthWanted = _mm256_and_si256(_mm256_srlv_epi32(wanted, length), one);
-        __m256i missing = _mm256_and_si256(key, absent);
-        for (int blank = 0; blank < clears; ++blank) {
-            missing = _mm256_and_si256(missing, _mm256_sub_epi32(missing, one));
+        const __m256i lack0 = _mm256_and_si256(first, lacking[0]);
+        const __m256i lack1 = _mm256_and_si256(
+            _mm256_loadu_si256(reinterpret_cast<const __m256i*>(copies[1] + k)), lacking[1]);
+        const __m256i lack2 = _mm256_and_si256(
+            _mm256_loadu_si256(reinterpret_cast<const __m256i*>(copies[2] + k)), lacking[2]);
+        __m256i fits;
+        if (!anyBlank) {
+            const __m256i lack = _mm256_or_si256(lack0, _mm256_or_si256(lack1, lack2));
+            fits = _mm256_cmpeq_epi32(lack, zero);
+        } else {
+            __m256i bits = zero;
+            for (const __m256i lack : {lack0, lack1, lack2}) {
+                bits = _mm256_add_epi8(
+                    bits, _mm256_shuffle_epi8(nibbleBits, _mm256_and_si256(lack, nibble)));
+                bits = _mm256_add_epi8(
+                    bits, _mm256_shuffle_epi8(
+                              nibbleBits, _mm256_and_si256(_mm256_srli_epi16(lack, 4), nibble)));
+            }
+            const __m256i lanes = _mm256_madd_epi16(_mm256_maddubs_epi16(bits, byteOnes), wordOnes);
+            fits = _mm256_cmpeq_epi32(_mm256_cmpgt_epi32(lanes, blanks), zero);
         }
-        const __m256i pass = _mm256_andnot_si256(_mm256_cmpeq_epi32(lengthWanted, zero),
-                                                 _mm256_cmpeq_epi32(missing, zero));
+        const __m256i pass = _mm256_andnot_si256(_mm256_cmpeq_epi32(lengthWanted, zero), fits);
+        const auto spellOut = static_cast<unsigned>(_mm256_movemask_ps(_mm256_castsi256_ps(first)));
         for (unsigned bits = static_cast<unsigned>(_mm256_movemask_ps(_mm256_castsi256_ps(pass)));
              bits != 0; bits &= bits - 1) {
-            search.check(k + static_cast<unsigned>(__builtin_ctz(bits)));
+            const auto lane = static_cast<unsigned>(__builtin_ctz(bits));
+            search.found(k + lane, ((spellOut >> lane) & 1u) != 0);
         }
     }
     scanLongPortable(search, k);
@@ -607,19 +651,23 @@ void UnscrambleVia(MatchPath path, const WordList& words, const MatchIndex& inde
     const Tiles tiles = countTiles(letters);
     LengthGate gate(lengths);
     const std::uint32_t wantedLong = wantedLongLengths(index, letters.size(), gate);
-    const MatchPath shortPath =
-        path == MatchPath::Automatic ? choosePath(tiles, letters.size()) : path;
+    const std::optional<std::uint32_t> fixed = lengths.fixedLengths();
+    const bool shortWanted = !fixed || (*fixed & kShortLengths) != 0;
     const std::size_t from = found.size();
-    if (index.otherPositions().empty()) {
+    if (!shortWanted) {
+        // Nothing to do for the short words (the batch tool's -l 9-27).
+    } else if (index.otherPositions().empty()) {
         // The usual dictionary: the plain words are all there is, straight into the result.
-        findPlain(shortPath, index, tiles, gate, found);
+        findPlain(path == MatchPath::Automatic ? choosePath(tiles, letters.size()) : path, index,
+                  tiles, gate, found);
     } else {
         Scratch& buffers = scratch();
         std::vector<std::uint32_t>& plain = buffers.plainFound;
         std::vector<std::uint32_t>& other = buffers.otherFound;
         plain.clear();
         other.clear();
-        findPlain(shortPath, index, tiles, gate, plain);
+        findPlain(path == MatchPath::Automatic ? choosePath(tiles, letters.size()) : path, index,
+                  tiles, gate, plain);
         checkOthers(words, index, letters, gate, other);
         found.resize(from + plain.size() + other.size());
         std::merge(plain.begin(), plain.end(), other.begin(), other.end(),
@@ -628,21 +676,31 @@ void UnscrambleVia(MatchPath path, const WordList& words, const MatchIndex& inde
     if (wantedLong == 0) {
         return;
     }
+    if (found.size() == from) {
+        // No short word to interleave: the long ones go straight into the result.
+        try {
+            findLong(path, words, index, letters, wantedLong, found);
+        } catch (...) {
+            found.resize(from);  // all of this letter set's rows, or none
+            throw;
+        }
+        return;
+    }
     Scratch& buffers = scratch();
     std::vector<std::uint32_t>& longFound = buffers.longFound;
     longFound.clear();
-    try {
-        findLong(path, words, index, letters, wantedLong, longFound);
-    } catch (...) {
-        found.resize(from);  // all of this letter set's rows, or none
-        throw;
-    }
+    findLong(path, words, index, letters, wantedLong, longFound);
     if (longFound.empty()) {
         return;
     }
     std::vector<std::uint32_t>& shortFound = buffers.shortFound;
-    shortFound.assign(found.begin() + static_cast<std::ptrdiff_t>(from), found.end());
-    found.resize(from + shortFound.size() + longFound.size());
+    try {
+        shortFound.assign(found.begin() + static_cast<std::ptrdiff_t>(from), found.end());
+        found.resize(from + shortFound.size() + longFound.size());
+    } catch (...) {
+        found.resize(from);
+        throw;
+    }
     std::merge(shortFound.begin(), shortFound.end(), longFound.begin(), longFound.end(),
                found.begin() + static_cast<std::ptrdiff_t>(from));
 }
