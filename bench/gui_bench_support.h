@@ -49,10 +49,12 @@ public:
     std::vector<std::u16string> filesToOpen;
     std::u16string fileToSave;
 
-    std::vector<std::u16string> chooseFilesToOpen(
-        std::u16string_view, const std::vector<platform::FileFilter>&) override {
-        return filesToOpen;
-    }
+    void setFileName(const std::u16string&) override {}
+    void setFlags(std::uint32_t) override {}
+    void setDialogTitle(const std::u16string&) override {}
+    void setFilter(const std::vector<platform::FileFilter>&) override {}
+    std::vector<std::u16string> showOpen() override { return filesToOpen; }
+    std::u16string showSave() override { return fileToSave; }
     std::u16string chooseFileToSave(std::u16string_view, const std::vector<platform::FileFilter>&,
                                     const std::u16string&) override {
         return fileToSave;

@@ -10,16 +10,6 @@ namespace wordloom::window {
 
 namespace {
 
-// Appends `text` to `out`, each non-overlapping pair of `twice` written as one character.
-void appendHalvingPairs(std::u16string_view text, char16_t twice, std::u16string& out) {
-    for (std::size_t at = 0; at < text.size(); ++at) {
-        out += text[at];
-        if (text[at] == twice && at + 1 < text.size() && text[at + 1] == twice) {
-            ++at;
-        }
-    }
-}
-
 std::u16string folderOf(std::u16string_view path) {
     const auto slash = path.rfind(u'/');
     if (slash == std::u16string_view::npos) {
@@ -43,20 +33,6 @@ std::u16string nameIn(std::u16string_view path, std::u16string_view folder) {
 }
 
 }  // namespace
-
-std::u16string CollapseBackslashes(std::u16string_view path) {
-    std::u16string collapsed;
-    if (path.empty() || path.front() != u'\\') {
-        appendHalvingPairs(path, u'\\', collapsed);
-        return collapsed;
-    }
-    const auto rest = path.find_first_not_of(u'\\', 1);
-    collapsed = u"\\\\";
-    if (rest != std::u16string_view::npos) {
-        appendHalvingPairs(path.substr(rest), u'\\', collapsed);
-    }
-    return collapsed;
-}
 
 std::u16string collapseSlashes(std::u16string_view path) {
     std::u16string collapsed;
@@ -93,24 +69,36 @@ void ImportLetterFile(platform::ListView& target, const std::u16string& path,
         messages.show(u"File not found", platform::MessageOk);
         return;
     }
-    engine::readLetterFile(engine::encodeUtf8(path),
-                           [&target](std::u16string&& entry) { target.addItem(entry); });
+    // Only a regular file is read: a FIFO would block the window until a writer comes, and a
+    // device such as /dev/zero never ends.
+    engine::readLetterFile(
+        engine::encodeUtf8(path), [&target](std::u16string&& entry) { target.addItem(entry); },
+        engine::LetterFileKinds::RegularOnly);
 }
 
 void Form1::PushButton4_Click() {
     State& s = *m_state;
+    platform::FileDialog& dialog = s.ui.CommonDialog1;
     frame::ReportingOperation op{s.ui.messages, u"Form1.PushButton4_Click"};
+    // A fresh request starts unnamed, so a cancelled dialog answers with no names; typed names
+    // that match no file come back too and get the "File not found" below.
+    op.step(100, [&] { dialog.setFileName(u""); });
+    op.step(102, [&] {
+        dialog.setFlags(platform::FileDialogReadOnly | platform::FileDialogAllowMultiSelect |
+                        platform::FileDialogExplorer | platform::FileDialogLongNames);
+    });
+    op.step(104,
+            [&] { dialog.setDialogTitle(u"Add File(s) - Hold Ctrl to select multiple files"); });
+    op.step(106, [&] { dialog.setFilter({{u"All Files (*.*)", u"*"}}); });
     std::vector<std::u16string> answer;
     std::vector<std::u16string> pieces;
-    // The dialog takes its title and filter with the request; a fresh request starts unnamed.
-    op.step(108, [&] {
-        answer = s.ui.CommonDialog1.chooseFilesToOpen(
-            u"Add File(s) - Hold Ctrl to select multiple files", {{u"All Files (*.*)", u"*"}});
-    });
+    op.step(108, [&] { answer = dialog.showOpen(); });
     op.step(110, [&] { pieces = dialogPieces(answer); });
+    // Both branches clean a path the same way: runs of "/" become one. A backslash is an
+    // ordinary character of a file name here and is left alone.
     if (op.test(112, [&] { return pieces.size() == 1; })) {
         std::u16string path;
-        op.step(114, [&] { path = pieces.at(0); });
+        op.step(114, [&] { path = collapseSlashes(pieces.at(0)); });
         op.step(116, [&] { ImportLetterFile(s.ui.ListView1, path, s.ui.messages); });
         return;
     }
@@ -121,7 +109,7 @@ void Form1::PushButton4_Click() {
             op.enter(124);
             std::u16string path;
             op.step(126, [&] { path = pieces.at(0) + u'/' + pieces[i]; });
-            op.step(128, [&] { path = collapseSlashes(CollapseBackslashes(path)); });
+            op.step(128, [&] { path = collapseSlashes(path); });
             op.step(130, [&] { ImportLetterFile(s.ui.ListView1, path, s.ui.messages); });
             op.enter(132);
         }

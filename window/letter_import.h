@@ -9,10 +9,6 @@
 
 namespace wordloom::window {
 
-// Turns doubled backslashes into single ones, scanning once from the left (three in a row become
-// two). A path that starts with a backslash keeps exactly two at its start, however many it had.
-std::u16string CollapseBackslashes(std::u16string_view path);
-
 // Turns every run of "/" into one, so joining a root folder "/" with a name gives "/name".
 std::u16string collapseSlashes(std::u16string_view path);
 
@@ -22,7 +18,8 @@ std::u16string collapseSlashes(std::u16string_view path);
 std::vector<std::u16string> dialogPieces(const std::vector<std::u16string>& chosenPaths);
 
 // Appends one letter set per line of the file to `target`. A missing file shows "File not found"
-// and adds nothing; a file that cannot be read throws after the entries read so far were added.
+// and adds nothing; a file that is not a regular file (a folder, FIFO or device) throws without
+// adding anything; a file that cannot be read throws after the entries read so far were added.
 void ImportLetterFile(platform::ListView& target, const std::u16string& path,
                       platform::MessageBox& messages);
 

@@ -1,8 +1,13 @@
 #include "qt_dialogs.h"
 
+#include <QAbstractItemView>
+#include <QDir>
+#include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QInputDialog>
 #include <QLineEdit>
+#include <QSettings>
 
 #include "service_text.h"
 
@@ -94,10 +99,25 @@ void setCommonOptions(QFileDialog& dialog, std::u16string_view title,
 }  // namespace
 
 void setUpOpenDialog(QFileDialog& dialog, std::u16string_view title,
-                     const std::vector<FileFilter>& filters) {
+                     const std::vector<FileFilter>& filters, std::uint32_t flags) {
     setCommonOptions(dialog, title, filters);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setFileMode(QFileDialog::ExistingFiles);
+    const bool several = (flags & FileDialogAllowMultiSelect) != 0;
+    if ((flags & FileDialogFileMustExist) != 0) {
+        dialog.setFileMode(several ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
+        return;
+    }
+    // Qt's existing-files mode greys out Open and shows its own "File not found" for a typed
+    // name that matches no file. Any-file mode takes every name as typed; its views select one
+    // row only, so they are told to take several.
+    dialog.setFileMode(QFileDialog::AnyFile);
+    if (several) {
+        for (const char* name : {"listView", "treeView"}) {
+            if (auto* view = dialog.findChild<QAbstractItemView*>(QLatin1String(name))) {
+                view->setSelectionMode(QAbstractItemView::ExtendedSelection);
+            }
+        }
+    }
 }
 
 void setUpSaveDialog(QFileDialog& dialog, std::u16string_view title,
@@ -112,30 +132,170 @@ void setUpSaveDialog(QFileDialog& dialog, std::u16string_view title,
     }
 }
 
+namespace {
+
+const QString& qtProjectOrganization() {
+    static const QString name = QStringLiteral("QtProject");
+    return name;
+}
+
+const QString& fileDialogGroup() {
+    static const QString name = QStringLiteral("FileDialog");
+    return name;
+}
+
+// The open dialog in any-file mode: it takes the names in its name field whether they exist or
+// not, and a single folder name opens that folder instead, as Qt's own accept() does. In
+// must-exist modes Qt's own checks apply.
+class OpenFileDialog final : public QFileDialog {
+public:
+    using QFileDialog::QFileDialog;
+
+    // The chosen names as full paths, in the order of the name field. Choosing rows in the
+    // list writes their names there too; Qt's selectedFiles() prefers the rows, which would
+    // drop a typed name that matches no file.
+    QStringList chosenPaths() const {
+        if (fileMode() != QFileDialog::AnyFile) {
+            return selectedFiles();
+        }
+        const auto* field = findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        const QString text = field != nullptr ? field->text() : QString();
+        if (text.isEmpty()) {
+            return selectedFiles();
+        }
+        QStringList names;
+        if (text.contains(QLatin1Char('"'))) {
+            // "name one" "name two": every other piece is a name.
+            const QStringList pieces = text.split(QLatin1Char('"'));
+            for (qsizetype i = 1; i < pieces.size(); i += 2) {
+                names.append(pieces[i]);
+            }
+        } else {
+            names.append(text);
+        }
+        QStringList paths;
+        for (const QString& name : names) {
+            paths.append(QDir::cleanPath(directory().absoluteFilePath(name)));
+        }
+        return paths;
+    }
+
+    // The paths chosen when the dialog was accepted. Read later, the name field may already
+    // have been rewritten from rows that the folder listing selected meanwhile.
+    const QStringList& acceptedPaths() const { return m_accepted; }
+
+    void accept() override {
+        if (fileMode() != QFileDialog::AnyFile) {
+            m_accepted = selectedFiles();
+            QFileDialog::accept();
+            return;
+        }
+        const QStringList paths = chosenPaths();
+        if (paths.isEmpty()) {
+            return;
+        }
+        if (paths.size() == 1 && QFileInfo(paths.first()).isDir()) {
+            setDirectory(paths.first());
+            if (auto* field = findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))) {
+                field->clear();
+            }
+            return;
+        }
+        m_accepted = paths;
+        QDialog::accept();
+    }
+
+private:
+    QStringList m_accepted;
+};
+
+}  // namespace
+
+FileDialogTraceGuard::FileDialogTraceGuard() {
+    QSettings settings(QSettings::UserScope, qtProjectOrganization());
+    m_fileName = settings.fileName();
+    m_fileExisted = QFileInfo::exists(m_fileName);
+    settings.beginGroup(fileDialogGroup());
+    for (const QString& key : settings.allKeys()) {
+        m_values.append({key, settings.value(key)});
+    }
+}
+
+FileDialogTraceGuard::~FileDialogTraceGuard() {
+    bool nothingLeft = false;
+    {
+        QSettings settings(QSettings::UserScope, qtProjectOrganization());
+        settings.remove(fileDialogGroup());
+        for (const auto& [key, value] : m_values) {
+            settings.setValue(fileDialogGroup() + QLatin1Char('/') + key, value);
+        }
+        settings.sync();
+        nothingLeft = settings.allKeys().isEmpty();
+    }
+    if (!m_fileExisted && nothingLeft) {
+        QFile::remove(m_fileName);
+    }
+}
+
 QtFileDialog::QtFileDialog(QWidget* parent) : m_parent(parent) {}
 
-std::vector<std::u16string> QtFileDialog::chooseFilesToOpen(
-    std::u16string_view title, const std::vector<FileFilter>& filters) {
-    QFileDialog dialog(m_parent);
-    setUpOpenDialog(dialog, title, filters);
+void QtFileDialog::setFileName(const std::u16string& name) {
+    m_name = name;
+}
+
+void QtFileDialog::setFlags(std::uint32_t flags) {
+    m_flags = flags;
+}
+
+void QtFileDialog::setDialogTitle(const std::u16string& title) {
+    m_title = title;
+}
+
+void QtFileDialog::setFilter(const std::vector<FileFilter>& filters) {
+    m_filters = filters;
+}
+
+std::vector<std::u16string> QtFileDialog::showOpen() {
+    const FileDialogTraceGuard
+        guard;  // outlives the dialog, which writes its record when destroyed
     std::vector<std::u16string> chosen;
-    if (dialog.exec() == QDialog::Accepted) {
-        for (const QString& path : dialog.selectedFiles()) {
-            chosen.push_back(u16FromQString(path));
+    {
+        OpenFileDialog dialog(m_parent);
+        setUpOpenDialog(dialog, m_title, m_filters, m_flags);
+        if (!m_name.empty()) {
+            dialog.selectFile(qStringFromU16(m_name));
+        }
+        if (dialog.exec() == QDialog::Accepted) {
+            for (const QString& path : dialog.acceptedPaths()) {
+                chosen.push_back(u16FromQString(path));
+            }
         }
     }
+    m_name = chosen.empty() ? std::u16string() : chosen.front();
+    return chosen;
+}
+
+std::u16string QtFileDialog::showSave() {
+    const FileDialogTraceGuard guard;
+    std::u16string chosen;
+    {
+        QFileDialog dialog(m_parent);
+        setUpSaveDialog(dialog, m_title, m_filters, m_name);
+        if (dialog.exec() == QDialog::Accepted) {
+            chosen = u16FromQString(dialog.selectedFiles().value(0));
+        }
+    }
+    m_name = chosen;
     return chosen;
 }
 
 std::u16string QtFileDialog::chooseFileToSave(std::u16string_view title,
                                               const std::vector<FileFilter>& filters,
                                               const std::u16string& offeredName) {
-    QFileDialog dialog(m_parent);
-    setUpSaveDialog(dialog, title, filters, offeredName);
-    if (dialog.exec() != QDialog::Accepted) {
-        return {};
-    }
-    return u16FromQString(dialog.selectedFiles().value(0));
+    setDialogTitle(std::u16string(title));
+    setFilter(filters);
+    setFileName(offeredName);
+    return showSave();
 }
 
 }  // namespace wordloom::platform::qt

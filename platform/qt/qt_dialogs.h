@@ -4,7 +4,10 @@
 #include <QPointer>
 #include <QString>
 #include <QStringList>
+#include <QVariant>
 #include <QWidget>
+#include <cstdint>
+#include <utility>
 
 #include "platform/dialogs.h"
 
@@ -52,25 +55,52 @@ QString nameFilter(const FileFilter& filter);
 QStringList nameFilters(const std::vector<FileFilter>& filters);
 
 // Prepares Qt's own (non-native) file dialog; kept apart from exec() so the settings can be
-// checked without showing the dialog.
+// checked without showing the dialog. The open dialog selects several files when `flags` allow
+// it, and insists that typed names exist only with FileDialogFileMustExist.
 void setUpOpenDialog(QFileDialog& dialog, std::u16string_view title,
-                     const std::vector<FileFilter>& filters);
+                     const std::vector<FileFilter>& filters, std::uint32_t flags);
 void setUpSaveDialog(QFileDialog& dialog, std::u16string_view title,
                      const std::vector<FileFilter>& filters, const std::u16string& offeredName);
 
-// Modal open and save dialogs built on QFileDialog.
+// Qt's file dialog records its last folder and recent folders in the user's "QtProject"
+// settings when it is destroyed, and the next dialog of any later run opens there. This program
+// keeps no file paths between runs: the guard, made before a dialog and destroyed after it, puts
+// that record back as it was (and removes the settings file when there was none).
+class FileDialogTraceGuard {
+public:
+    FileDialogTraceGuard();
+    ~FileDialogTraceGuard();
+    FileDialogTraceGuard(const FileDialogTraceGuard&) = delete;
+    FileDialogTraceGuard& operator=(const FileDialogTraceGuard&) = delete;
+
+private:
+    QString m_fileName;
+    bool m_fileExisted = false;
+    QList<std::pair<QString, QVariant>> m_values;  // the dialog's record as it was
+};
+
+// Modal open and save dialogs built on QFileDialog; the name, flags, title and filter stay
+// between uses.
 class QtFileDialog final : public FileDialog {
 public:
     explicit QtFileDialog(QWidget* parent = nullptr);
 
-    std::vector<std::u16string> chooseFilesToOpen(std::u16string_view title,
-                                                  const std::vector<FileFilter>& filters) override;
+    void setFileName(const std::u16string& name) override;
+    void setFlags(std::uint32_t flags) override;
+    void setDialogTitle(const std::u16string& title) override;
+    void setFilter(const std::vector<FileFilter>& filters) override;
+    std::vector<std::u16string> showOpen() override;
+    std::u16string showSave() override;
     std::u16string chooseFileToSave(std::u16string_view title,
                                     const std::vector<FileFilter>& filters,
                                     const std::u16string& offeredName) override;
 
 private:
     QPointer<QWidget> m_parent;
+    std::u16string m_name;
+    std::uint32_t m_flags = 0;
+    std::u16string m_title;
+    std::vector<FileFilter> m_filters;
 };
 
 }  // namespace wordloom::platform::qt

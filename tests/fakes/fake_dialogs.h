@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <deque>
 #include <functional>
 #include <optional>
@@ -61,39 +62,66 @@ public:
 
 class FakeFileDialog : public wordloom::platform::FileDialog {
 public:
+    // The settings a dialog was shown with.
     struct Request {
         std::u16string title;
         std::vector<wordloom::platform::FileFilter> filters;
         std::u16string offeredName;
+        std::uint32_t flags = 0;
     };
     std::deque<std::vector<std::u16string>> nextOpenReply;
     std::deque<std::u16string> nextSaveReply;
     std::vector<Request> openRequests;
     std::vector<Request> saveRequests;
+    Request settings;  // as set now
     FailSwitch fail;
 
-    std::vector<std::u16string> chooseFilesToOpen(
-        std::u16string_view title, const std::vector<wordloom::platform::FileFilter>& filters) override {
-        fail.check("chooseFilesToOpen");
-        openRequests.push_back({std::u16string(title), filters, {}});
-        if (nextOpenReply.empty()) {
-            return {};
+    void setFileName(const std::u16string& name) override {
+        fail.check("setFileName");
+        settings.offeredName = name;
+    }
+    void setFlags(std::uint32_t flags) override {
+        fail.check("setFlags");
+        settings.flags = flags;
+    }
+    void setDialogTitle(const std::u16string& title) override {
+        fail.check("setDialogTitle");
+        settings.title = title;
+    }
+    void setFilter(const std::vector<wordloom::platform::FileFilter>& filters) override {
+        fail.check("setFilter");
+        settings.filters = filters;
+    }
+    std::vector<std::u16string> showOpen() override {
+        fail.check("showOpen");
+        openRequests.push_back(settings);
+        std::vector<std::u16string> reply;
+        if (!nextOpenReply.empty()) {
+            reply = std::move(nextOpenReply.front());
+            nextOpenReply.pop_front();
         }
-        auto reply = std::move(nextOpenReply.front());
-        nextOpenReply.pop_front();
+        settings.offeredName = reply.empty() ? std::u16string() : reply.front();
+        return reply;
+    }
+    std::u16string showSave() override {
+        fail.check("showSave");
+        saveRequests.push_back(settings);
+        std::u16string reply;
+        if (!nextSaveReply.empty()) {
+            reply = std::move(nextSaveReply.front());
+            nextSaveReply.pop_front();
+        }
+        settings.offeredName = reply;
         return reply;
     }
     std::u16string chooseFileToSave(std::u16string_view title,
                                     const std::vector<wordloom::platform::FileFilter>& filters,
                                     const std::u16string& offeredName) override {
         fail.check("chooseFileToSave");
-        saveRequests.push_back({std::u16string(title), filters, offeredName});
-        if (nextSaveReply.empty()) {
-            return {};
-        }
-        auto reply = std::move(nextSaveReply.front());
-        nextSaveReply.pop_front();
-        return reply;
+        settings.title = title;
+        settings.filters = filters;
+        settings.offeredName = offeredName;
+        return showSave();
     }
 };
 

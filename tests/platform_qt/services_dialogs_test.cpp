@@ -1,10 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <QAbstractItemView>
 #include <QComboBox>
+#include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFileSystemModel>
 #include <QInputDialog>
 #include <QLineEdit>
+#include <QPushButton>
+#include <QSettings>
 #include <QTemporaryDir>
 
 #include "platform/qt/qt_dialogs.h"
@@ -64,12 +69,16 @@ TEST(QtFileDialog, OpenDialogShowsCaptionButMatchesFilesWithoutExtension) {
     qt_test::application();
     QFileDialog dialog;
     qt::setUpOpenDialog(dialog, u"Add File(s) - Hold Ctrl to select multiple files",
-                        {{u"All Files (*.*)", u"*"}});
+                        {{u"All Files (*.*)", u"*"}}, 0x280201);
 
     EXPECT_EQ(dialog.windowTitle(),
               QStringLiteral("Add File(s) - Hold Ctrl to select multiple files"));
-    EXPECT_EQ(dialog.fileMode(), QFileDialog::ExistingFiles);
+    // Names need not exist, and several rows can be chosen.
+    EXPECT_EQ(dialog.fileMode(), QFileDialog::AnyFile);
     EXPECT_EQ(dialog.acceptMode(), QFileDialog::AcceptOpen);
+    auto* files = dialog.findChild<QAbstractItemView*>(QStringLiteral("listView"));
+    ASSERT_NE(files, nullptr);
+    EXPECT_EQ(files->selectionMode(), QAbstractItemView::ExtendedSelection);
     auto* types = dialog.findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
     ASSERT_NE(types, nullptr);
     ASSERT_EQ(types->count(), 1);
@@ -105,12 +114,47 @@ TEST(QtFileDialog, CancelledDialogsAnswerEmpty) {
         services_test::whenModalShown<QFileDialog>([](QFileDialog& dialog) { dialog.reject(); });
     };
     rejectModal();
-    EXPECT_TRUE(dialogs.chooseFilesToOpen(u"Open", {{u"All Files (*.*)", u"*"}}).empty());
+    dialogs.setFilter({{u"All Files (*.*)", u"*"}});
+    EXPECT_TRUE(dialogs.showOpen().empty());
     rejectModal();
     EXPECT_TRUE(dialogs.chooseFileToSave(u"Save", {{u"All Files (*.*)", u"*"}}, u"x.txt").empty());
 }
 
-TEST(QtFileDialog, OpenDialogReturnsFullPathsInTheDialogsOrder) {
+// Types `names` into the file dialog's name field in `folder` and presses its Open button, as a
+// user would; records whether the button could be pressed.
+void typeNamesAndPressOpen(const QString& folder, const QString& names, bool& openEnabled) {
+    services_test::whenModalShown<QFileDialog>([folder, names, &openEnabled](QFileDialog& dialog) {
+        dialog.setDirectory(folder);
+        auto* nameField = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        auto* buttons = dialog.findChild<QDialogButtonBox*>(QStringLiteral("buttonBox"));
+        if (nameField == nullptr || buttons == nullptr) {
+            ADD_FAILURE() << "The dialog has no name field or buttons.";
+            dialog.reject();
+            return;
+        }
+        // Typing happens in the focused field; Qt rewrites the field from the rows it selects
+        // only when the field has no focus.
+        dialog.activateWindow();
+        QApplication::processEvents();
+        nameField->setFocus();
+        EXPECT_TRUE(nameField->hasFocus());
+        nameField->setText(names);
+        QPushButton* open = buttons->button(QDialogButtonBox::Open);
+        openEnabled = open != nullptr && open->isEnabled();
+        if (openEnabled) {
+            open->click();
+        }
+        if (dialog.isVisible()) {
+            dialog.reject();  // the dialog refused the names
+        }
+    });
+}
+
+QString u16ToQ(const std::u16string& text) {
+    return QString::fromStdU16String(text);
+}
+
+TEST(QtFileDialog, OpenDialogReturnsTypedNamesAsFullPathsInOrderWhetherTheyExistOrNot) {
     qt_test::application();
     QTemporaryDir folder;
     ASSERT_TRUE(folder.isValid());
@@ -118,19 +162,72 @@ TEST(QtFileDialog, OpenDialogReturnsFullPathsInTheDialogsOrder) {
         QFile file(folder.filePath(QString::fromLatin1(name)));
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     }
-    services_test::whenModalShown<QFileDialog>([path = folder.path()](QFileDialog& dialog) {
-        dialog.setDirectory(path);
-        auto* nameField = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
-        if (nameField != nullptr) {
-            nameField->setText(QStringLiteral("\"b-letters\" \"a.txt\""));
-        }
-        static_cast<QDialog&>(dialog).accept();  // QFileDialog::accept checks the typed names
-    });
     qt::QtFileDialog dialogs;
-    const auto chosen = dialogs.chooseFilesToOpen(u"Open", {{u"All Files (*.*)", u"*"}});
-    ASSERT_EQ(chosen.size(), 2u);
-    EXPECT_EQ(QString::fromStdU16String(chosen[0]), folder.filePath(QStringLiteral("b-letters")));
-    EXPECT_EQ(QString::fromStdU16String(chosen[1]), folder.filePath(QStringLiteral("a.txt")));
+    dialogs.setFlags(0x280201);
+    dialogs.setDialogTitle(u"Add File(s) - Hold Ctrl to select multiple files");
+    dialogs.setFilter({{u"All Files (*.*)", u"*"}});
+
+    bool openEnabled = false;
+    typeNamesAndPressOpen(folder.path(), QStringLiteral("\"b-letters\" \"missing.txt\" \"a.txt\""),
+                          openEnabled);
+    auto chosen = dialogs.showOpen();
+    EXPECT_TRUE(openEnabled);
+    ASSERT_EQ(chosen.size(), 3u);
+    EXPECT_EQ(u16ToQ(chosen[0]), folder.filePath(QStringLiteral("b-letters")));
+    EXPECT_EQ(u16ToQ(chosen[1]), folder.filePath(QStringLiteral("missing.txt")));
+    EXPECT_EQ(u16ToQ(chosen[2]), folder.filePath(QStringLiteral("a.txt")));
+
+    typeNamesAndPressOpen(folder.path(), QStringLiteral("missing.txt"), openEnabled);
+    chosen = dialogs.showOpen();
+    EXPECT_TRUE(openEnabled);
+    ASSERT_EQ(chosen.size(), 1u);
+    EXPECT_EQ(u16ToQ(chosen[0]), folder.filePath(QStringLiteral("missing.txt")));
+}
+
+TEST(QtFileDialog, LeavesNoFolderOrHistoryInTheUsersQtSettings) {
+    qt_test::application();
+    QTemporaryDir config;
+    QTemporaryDir letters;
+    ASSERT_TRUE(config.isValid() && letters.isValid());
+    // Qt reads the folder once per program, so the test also points QSettings at it directly.
+    qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, config.path());
+    const QString qtProject = config.filePath(QStringLiteral("QtProject.conf"));
+    {
+        QFile file(letters.filePath(QStringLiteral("sets.txt")));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    }
+
+    qt::QtFileDialog dialogs;
+    dialogs.setFlags(0x280201);
+    bool openEnabled = false;
+    typeNamesAndPressOpen(letters.path(), QStringLiteral("sets.txt"), openEnabled);
+    EXPECT_EQ(dialogs.showOpen().size(), 1u);
+    services_test::whenModalShown<QFileDialog>([](QFileDialog& dialog) { dialog.reject(); });
+    EXPECT_TRUE(dialogs
+                    .chooseFileToSave(u"Save", {},
+                                      letters.filePath(QStringLiteral("out.txt")).toStdU16String())
+                    .empty());
+    EXPECT_FALSE(QFileInfo::exists(qtProject));
+
+    // Another Qt program's record stays as it was, and nothing of this program's is added.
+    {
+        QSettings other(QSettings::UserScope, QStringLiteral("QtProject"));
+        other.setValue(QStringLiteral("FileDialog/lastVisited"),
+                       QStringLiteral("file:///elsewhere"));
+        other.setValue(QStringLiteral("Other/key"), 7);
+    }
+    typeNamesAndPressOpen(letters.path(), QStringLiteral("sets.txt"), openEnabled);
+    EXPECT_EQ(dialogs.showOpen().size(), 1u);
+    QFile file(qtProject);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray text = file.readAll();
+    EXPECT_FALSE(text.contains(letters.path().toUtf8())) << text.constData();
+    QSettings after(QSettings::UserScope, QStringLiteral("QtProject"));
+    EXPECT_EQ(after.value(QStringLiteral("FileDialog/lastVisited")).toString(),
+              QStringLiteral("file:///elsewhere"));
+    EXPECT_EQ(after.value(QStringLiteral("Other/key")).toInt(), 7);
+    EXPECT_EQ(after.allKeys().size(), 2);
 }
 
 TEST(QtInputBox, ReturnsTypedTextOnOkAndEmptyOnCancel) {

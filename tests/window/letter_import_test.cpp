@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <filesystem>
 #include <stdexcept>
 
@@ -12,22 +14,6 @@ namespace {
 
 using testing::Form1Harness;
 using Texts = std::vector<std::u16string>;
-
-TEST(CollapseBackslashes, HalvesPairsInOneScanFromTheLeft) {
-    EXPECT_EQ(CollapseBackslashes(u"C:\\\\a.txt"), u"C:\\a.txt");
-    EXPECT_EQ(CollapseBackslashes(u"C:\\a\\\\\\b"), u"C:\\a\\\\b");  // three become two
-    EXPECT_EQ(CollapseBackslashes(u"C:\\a\\\\\\\\b"), u"C:\\a\\\\b");
-    EXPECT_EQ(CollapseBackslashes(u"C:\\a.txt"), u"C:\\a.txt");
-    EXPECT_EQ(CollapseBackslashes(u""), u"");
-    EXPECT_EQ(CollapseBackslashes(u"/tmp//a"), u"/tmp//a");
-}
-
-TEST(CollapseBackslashes, KeepsExactlyTwoLeadingBackslashesOfANetworkPath) {
-    EXPECT_EQ(CollapseBackslashes(u"\\\\server\\share\\\\a.txt"), u"\\\\server\\share\\a.txt");
-    EXPECT_EQ(CollapseBackslashes(u"\\\\\\\\\\server\\a"), u"\\\\server\\a");
-    EXPECT_EQ(CollapseBackslashes(u"\\server"), u"\\\\server");
-    EXPECT_EQ(CollapseBackslashes(u"\\\\\\"), u"\\\\");
-}
 
 TEST(CollapseSlashes, TurnsEveryRunIntoOne) {
     EXPECT_EQ(collapseSlashes(u"//a.txt"), u"/a.txt");
@@ -46,20 +32,38 @@ TEST(DialogPieces, GivesOnePathOrTheFolderFollowedByNames) {
 
 TEST(DialogPieces, JoinsARootFolderWithOneSlash) {
     const Texts pieces = dialogPieces({u"/a.txt", u"/b.txt"});
-    EXPECT_EQ(collapseSlashes(CollapseBackslashes(pieces[0] + u'/' + pieces[1])), u"/a.txt");
+    EXPECT_EQ(collapseSlashes(pieces[0] + u'/' + pieces[1]), u"/a.txt");
 }
 
-TEST(LoadLettersFromFile, AsksForFilesWithItsTitleAndFilterAndAddsNothingWhenCancelled) {
+TEST(LoadLettersFromFile, SetsNameFlagsTitleAndFilterAndAddsNothingWhenCancelled) {
     Form1Harness h;
     h.loadFresh();
+    h.dialog.settings.offeredName = u"/earlier/results.txt";
     h.form->PushButton4_Click();
     ASSERT_EQ(h.dialog.openRequests.size(), 1u);
-    EXPECT_EQ(h.dialog.openRequests[0].title, u"Add File(s) - Hold Ctrl to select multiple files");
-    ASSERT_EQ(h.dialog.openRequests[0].filters.size(), 1u);
-    EXPECT_EQ(h.dialog.openRequests[0].filters[0].caption, u"All Files (*.*)");
-    EXPECT_EQ(h.dialog.openRequests[0].filters[0].pattern, u"*");
+    const auto& request = h.dialog.openRequests[0];
+    EXPECT_EQ(request.offeredName, u"");
+    EXPECT_EQ(request.flags, 0x280201u);  // read-only box, several files; names need not exist
+    EXPECT_EQ(request.title, u"Add File(s) - Hold Ctrl to select multiple files");
+    ASSERT_EQ(request.filters.size(), 1u);
+    EXPECT_EQ(request.filters[0].caption, u"All Files (*.*)");
+    EXPECT_EQ(request.filters[0].pattern, u"*");
     EXPECT_EQ(h.letterSets.count(), 0);
     EXPECT_TRUE(h.messages.shownMessages.empty());
+}
+
+TEST(LoadLettersFromFile, ReportsEachDialogSettingAtItsOwnStepAndStillShowsTheDialog) {
+    const std::vector<std::pair<std::string, int>> settings = {
+        {"setFileName", 100}, {"setFlags", 102}, {"setDialogTitle", 104}, {"setFilter", 106}};
+    for (const auto& [setting, step] : settings) {
+        Form1Harness h;
+        h.loadFresh();
+        h.dialog.fail.failNext.insert(setting);
+        h.dialog.nextOpenReply.push_back({h.folder.write("sets.txt", "abc\r\n")});
+        h.form->PushButton4_Click();
+        EXPECT_EQ(h.reportedSteps(), std::vector<int>{step}) << setting;
+        EXPECT_EQ(h.letterSets.texts(), Texts{u"abc"}) << setting;
+    }
 }
 
 TEST(LoadLettersFromFile, AddsOneEntryPerLineWhateverTheLineEnds) {
@@ -105,25 +109,71 @@ TEST(LoadLettersFromFile, SaysFileNotFoundOnceForAMissingFileAndImportsTheOthers
     EXPECT_EQ(h.messages.shownMessages[0].title, u"Wordloom Anagram Finder");
 }
 
-TEST(LoadLettersFromFile, ReportsAReadFailureAtStep116ForOneFile) {
-    Form1Harness h;
-    h.loadFresh();
-    std::filesystem::create_directories(h.folder.path() / "folder.txt");  // exists, unreadable
-    h.dialog.nextOpenReply.push_back({h.folder.u16path() + u"/folder.txt"});
-    h.form->PushButton4_Click();
-    EXPECT_EQ(h.reportedSteps(), std::vector<int>{116});
-    EXPECT_EQ(h.letterSets.count(), 0);
+// The text of each failure report shown.
+std::vector<std::u16string> reportTexts(const Form1Harness& h) {
+    std::vector<std::u16string> texts;
+    for (const auto& shown : h.messages.shownMessages) {
+        if (shown.title == u"Application Error") {
+            texts.push_back(shown.text);
+        }
+    }
+    return texts;
 }
 
-TEST(LoadLettersFromFile, ReportsAReadFailureAtStep130AndImportsTheOtherFiles) {
+bool mentions(const std::u16string& text, std::u16string_view part) {
+    return text.find(part) != std::u16string::npos;
+}
+
+TEST(LoadLettersFromFile, ReportsAFolderClearlyAtStep116ForOneFile) {
     Form1Harness h;
     h.loadFresh();
     std::filesystem::create_directories(h.folder.path() / "folder.txt");
-    const auto good = h.folder.write("good.txt", "abc\r\n");
-    h.dialog.nextOpenReply.push_back({h.folder.u16path() + u"/folder.txt", good});
+    h.dialog.nextOpenReply.push_back({h.folder.u16path() + u"/folder.txt"});
     h.form->PushButton4_Click();
-    EXPECT_EQ(h.reportedSteps(), std::vector<int>{130});
+    EXPECT_EQ(h.reportedSteps(), std::vector<int>{116});
+    const auto texts = reportTexts(h);
+    ASSERT_EQ(texts.size(), 1u);
+    EXPECT_TRUE(mentions(texts[0], u"folder.txt': it is a folder"));
+    EXPECT_FALSE(mentions(texts[0], u"the lines before the failure were added"));
+    EXPECT_EQ(h.letterSets.count(), 0);
+}
+
+TEST(LoadLettersFromFile, ReportsAFifoAndADeviceOnceAtStep130WithoutWaitingAndImportsTheRest) {
+    Form1Harness h;
+    h.loadFresh();
+    const auto fifo = h.folder.path() / "pipe.txt";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    std::filesystem::create_directories(h.folder.path() / "folder.txt");
+    const auto good = h.folder.write("good.txt", "abc\r\n");
+    // No program writes to the FIFO: opening it for reading the usual way would wait forever,
+    // and /dev/zero never ends.
+    h.dialog.nextOpenReply.push_back({h.folder.u16path() + u"/pipe.txt", u"/dev/zero",
+                                      h.folder.u16path() + u"/folder.txt", good});
+    h.form->PushButton4_Click();
+    EXPECT_EQ(h.reportedSteps(), (std::vector<int>{130, 130, 130}));
+    const auto texts = reportTexts(h);
+    ASSERT_EQ(texts.size(), 3u);
+    EXPECT_TRUE(mentions(texts[0], u"pipe.txt': it is not a regular file"));
+    EXPECT_TRUE(mentions(texts[1], u"'/dev/zero': it is not a regular file"));
+    EXPECT_TRUE(mentions(texts[2], u"folder.txt': it is a folder"));
     EXPECT_EQ(h.letterSets.texts(), Texts{u"abc"});
+}
+
+TEST(LoadLettersFromFile, TakesBackslashesAsOrdinaryCharactersOfFileNames) {
+    Form1Harness h;
+    h.loadFresh();
+    const auto twice = h.folder.write("we\\\\ird.txt", "two\r\n");
+    const auto once = h.folder.write("we\\ird.txt", "one\r\n");
+    h.dialog.nextOpenReply.push_back({twice, once});
+    h.form->PushButton4_Click();
+    EXPECT_EQ(h.letterSets.texts(), (Texts{u"two", u"one"}));
+    EXPECT_TRUE(h.messages.shownMessages.empty());
+
+    // One file takes the same clean-up as several: runs of "/" become one, backslashes stay.
+    h.dialog.nextOpenReply.push_back({h.folder.u16path() + u"//we\\\\ird.txt"});
+    h.form->PushButton4_Click();
+    EXPECT_EQ(h.letterSets.texts(), (Texts{u"two", u"one", u"two"}));
+    EXPECT_TRUE(h.messages.shownMessages.empty());
 }
 
 // A list that refuses its third entry.
@@ -150,7 +200,7 @@ TEST(ImportLetterFile, KeepsTheEntriesAddedBeforeAFailure) {
 TEST(LoadLettersFromFile, ReportsADialogFailureAndImportsNothing) {
     Form1Harness h;
     h.loadFresh();
-    h.dialog.fail.failNext.insert("chooseFilesToOpen");
+    h.dialog.fail.failNext.insert("showOpen");
     h.form->PushButton4_Click();
     EXPECT_EQ(h.reportedSteps(), std::vector<int>{108});
     EXPECT_EQ(h.letterSets.count(), 0);
