@@ -1,6 +1,11 @@
 #include "letter_file.h"
 
-#include <cstdio>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 #include <memory>
 #include <stdexcept>
 #include <utility>
@@ -66,12 +71,67 @@ void LetterLineSplitter::finish() {
     m_afterLf = false;
 }
 
-void readLetterFile(const std::string& path, const LetterLineSplitter::Sink& onEntry) {
-    const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"),
-                                                               &std::fclose);
-    if (!file) {
+namespace {
+
+// Closes the descriptor however the read ends.
+class FileDescriptor {
+public:
+    explicit FileDescriptor(int fd) : m_fd(fd) {}
+    ~FileDescriptor() {
+        if (m_fd >= 0) {
+            ::close(m_fd);
+        }
+    }
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    int get() const { return m_fd; }
+
+private:
+    int m_fd;
+};
+
+int openForReading(const std::string& path, LetterFileKinds kinds) {
+    // Without O_NONBLOCK, opening a FIFO waits until some other program opens it for writing.
+    const int flags =
+        O_RDONLY | O_CLOEXEC | (kinds == LetterFileKinds::RegularOnly ? O_NONBLOCK : 0);
+    int fd = -1;
+    do {
+        fd = ::open(path.c_str(), flags);
+    } while (fd < 0 && errno == EINTR);
+    return fd;
+}
+
+// Reads up to `size` bytes; 0 at the end of the file, -1 on a failure.
+ssize_t readSome(int fd, char* bytes, std::size_t size) {
+    ssize_t count = -1;
+    do {
+        count = ::read(fd, bytes, size);
+    } while (count < 0 && errno == EINTR);
+    return count;
+}
+
+}  // namespace
+
+void readLetterFile(const std::string& path, const LetterLineSplitter::Sink& onEntry,
+                    LetterFileKinds kinds) {
+    const FileDescriptor file(openForReading(path, kinds));
+    if (file.get() < 0) {
         throw std::runtime_error("Cannot open the letter file '" + path +
                                  "'. Check that it exists and that you may read it.");
+    }
+    struct stat status {};
+    if (::fstat(file.get(), &status) != 0) {
+        throw std::runtime_error("Cannot read the letter file '" + path +
+                                 "': " + std::strerror(errno) + ". Nothing was added.");
+    }
+    if (S_ISDIR(status.st_mode)) {
+        throw std::runtime_error("Cannot read the letter file '" + path +
+                                 "': it is a folder, not a file. Nothing was added.");
+    }
+    if (kinds == LetterFileKinds::RegularOnly && !S_ISREG(status.st_mode)) {
+        throw std::runtime_error("Cannot read the letter file '" + path +
+                                 "': it is not a regular file but a pipe, device or socket. "
+                                 "Nothing was added.");
     }
 
     // Chunks keep the memory bounded by the entries themselves, whatever the file's size.
@@ -81,18 +141,18 @@ void readLetterFile(const std::string& path, const LetterLineSplitter::Sink& onE
     Utf8Decoder decoder;
     LetterLineSplitter splitter(onEntry);
     for (;;) {
-        const std::size_t read = std::fread(bytes.get(), 1, kChunkBytes, file.get());
-        text.clear();
-        decoder.feed(std::string_view(bytes.get(), read), text);
-        splitter.feed(text);
-        if (std::ferror(file.get()) != 0) {
+        const ssize_t count = readSome(file.get(), bytes.get(), kChunkBytes);
+        if (count < 0) {
             // The line cut off by the failure is left out; the lines before it were handed out.
             throw std::runtime_error("Cannot read the letter file '" + path +
                                      "' to its end; the lines before the failure were added.");
         }
-        if (read < kChunkBytes) {
+        if (count == 0) {
             break;
         }
+        text.clear();
+        decoder.feed(std::string_view(bytes.get(), static_cast<std::size_t>(count)), text);
+        splitter.feed(text);
     }
     text.clear();
     decoder.finish(text);

@@ -32,9 +32,17 @@ private:
     bool m_afterLf = false;   // the last unit was an LF that split a line
 };
 
+// Which files readLetterFile reads.
+enum class LetterFileKinds {
+    Any,          // whatever can be opened and read to its end, pipes included
+    RegularOnly,  // regular files only: opening never waits for a FIFO's writer
+};
+
 // Reads a UTF-8 letter file in chunks and hands each entry to `onEntry`. Throws
-// std::runtime_error naming the file when it cannot be opened or read; entries handed out
-// before a failure stay with the caller.
-void readLetterFile(const std::string& path, const LetterLineSplitter::Sink& onEntry);
+// std::runtime_error naming the file when it cannot be opened or read, when it is a folder, and
+// with RegularOnly when it is not a regular file (nothing is handed out then); entries handed out
+// before a read failure stay with the caller.
+void readLetterFile(const std::string& path, const LetterLineSplitter::Sink& onEntry,
+                    LetterFileKinds kinds = LetterFileKinds::Any);
 
 }  // namespace wordloom::engine

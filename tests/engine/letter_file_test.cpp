@@ -1,6 +1,8 @@
 #include "engine/letter_file.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <stdexcept>
@@ -128,19 +130,46 @@ TEST(ReadLetterFile, NamesTheFileWhenItCannotBeOpened) {
     }
 }
 
+std::string failureOf(const std::string& path, LetterFileKinds kinds) {
+    try {
+        readLetterFile(
+            path, [](std::u16string&&) {}, kinds);
+    } catch (const std::runtime_error& error) {
+        return error.what();
+    }
+    return "no exception";
+}
+
 TEST(ReadLetterFile, NamesTheFileWhenItCannotBeRead) {
-    // A folder opens like a file here but cannot be read.
+    // A regular file of the system whose first byte cannot be read.
+    for (const auto kinds : {LetterFileKinds::Any, LetterFileKinds::RegularOnly}) {
+        EXPECT_EQ(failureOf("/proc/self/mem", kinds),
+                  "Cannot read the letter file '/proc/self/mem' to its end; the lines before the "
+                  "failure were added.");
+    }
+}
+
+TEST(ReadLetterFile, SaysAFolderIsAFolder) {
     const std::string path = ::testing::TempDir() + "wordloom_letter_folder";
     std::filesystem::create_directories(path);
-    try {
-        readLetterFile(path, [](std::u16string&&) {});
-        FAIL() << "no exception";
-    } catch (const std::runtime_error& error) {
-        EXPECT_EQ(std::string(error.what()),
-                  "Cannot read the letter file '" + path +
-                      "' to its end; the lines before the failure were added.");
+    for (const auto kinds : {LetterFileKinds::Any, LetterFileKinds::RegularOnly}) {
+        EXPECT_EQ(failureOf(path, kinds), "Cannot read the letter file '" + path +
+                                              "': it is a folder, not a file. Nothing was added.");
     }
     std::filesystem::remove(path);
+}
+
+TEST(ReadLetterFile, RegularOnlyRefusesAFifoWithoutWaitingForAWriterAndADevice) {
+    const std::string path =
+        ::testing::TempDir() + "wordloom_letter_fifo_" + std::to_string(::getpid());
+    ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
+    EXPECT_EQ(failureOf(path, LetterFileKinds::RegularOnly),
+              "Cannot read the letter file '" + path +
+                  "': it is not a regular file but a pipe, device or socket. Nothing was added.");
+    std::filesystem::remove(path);
+    EXPECT_EQ(failureOf("/dev/zero", LetterFileKinds::RegularOnly),
+              "Cannot read the letter file '/dev/zero': it is not a regular file but a pipe, "
+              "device or socket. Nothing was added.");
 }
 
 }  // namespace
