@@ -87,7 +87,7 @@ void readStream(std::FILE* input, const std::string& name,
         splitter.feed(text);
         if (std::ferror(input)) {
             // The line cut off by the failure is left out; the lines before it have run.
-            throw std::runtime_error("Cannot read the letter sets from " + name +
+            throw std::runtime_error("Cannot read " + name +
                                      " to its end: " + std::strerror(errno) + ".");
         }
         if (count < bytes.size()) {

@@ -1,6 +1,7 @@
 #include "engine/dictionary.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -10,6 +11,7 @@
 #include <stdexcept>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "engine/text.h"
@@ -246,6 +248,47 @@ TEST(DictionaryLoader, IndexesTheBundledWordList) {
         if (position > 0) {
             EXPECT_NE(words[position - 1].front(), letter);
         }
+    }
+}
+
+// The window shows the failure's message as its report, so running out of memory must arrive as
+// a sentence naming the file, and the later phases must still work on the (empty) list. The file
+// is sparse, and its load could never fit in this machine's memory.
+TEST(DictionaryLoader, ReportsADictionaryTooLargeForMemoryByName) {
+    tests::TempFile file("");
+    const auto memory = static_cast<std::uintmax_t>(sysconf(_SC_PHYS_PAGES)) *
+                        static_cast<std::uintmax_t>(sysconf(_SC_PAGE_SIZE));
+    std::filesystem::resize_file(file.path(), memory / 2);
+    DictionaryLoader loader(file.path());
+    loader.open();
+    try {
+        loader.readItems();
+        ADD_FAILURE() << "no failure";
+    } catch (const std::runtime_error& failure) {
+        EXPECT_EQ(std::string(failure.what()),
+                  "Not enough memory to read the dictionary '" + file.path() + "'.");
+    }
+    loader.close();
+    loader.sort();
+    loader.buildIndex();
+    EXPECT_EQ(loader.dictionary()->words().size(), 0u);
+}
+
+TEST(DictionaryLoader, TellsUtf16TextFromUtf8) {
+    const std::pair<std::string_view, bool> cases[] = {
+        {std::string_view("\xFF\xFEt\0e\0a\0", 8), true},
+        {std::string_view("\xFE\xFF\0t\0e\0a", 8), true},
+        {std::string_view("t\0e\0a\0\r\0\n\0", 10), true},
+        {"\xEF\xBB\xBFtea\r\n\xC3\xA9t\xC3\xA9", false},
+        {"", false},
+        {"\xFF", false},
+    };
+    for (const auto& [bytes, utf16] : cases) {
+        tests::TempFile file(bytes);
+        DictionaryLoader loader(file.path());
+        loader.open();
+        loader.readItems();
+        EXPECT_EQ(loader.textLooksLikeUtf16(), utf16) << testing::PrintToString(bytes);
     }
 }
 
