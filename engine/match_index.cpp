@@ -1,6 +1,8 @@
 #include "engine/match_index.h"
 
 #include <array>
+#include <atomic>
+#include <mutex>
 #include <string_view>
 #include <utility>
 
@@ -64,23 +66,25 @@ SortedLetters sortLetters(std::u16string_view word) {
 // A long word's masks of first, second and third copies, its length in the first, and the mark
 // for a word that the masks do not decide.
 std::array<std::uint32_t, MatchIndex::kLongCopies> longMasks(std::u16string_view word) {
-    std::array<std::uint32_t, MatchIndex::kLongCopies> masks{};
-    masks[0] = static_cast<std::uint32_t>(word.size()) << MatchIndex::kLongLengthShift;
-    std::array<std::uint8_t, 26> counts{};
+    std::uint32_t once = 0;
+    std::uint32_t twice = 0;
+    std::uint32_t thrice = 0;
+    std::uint32_t more = 0;
+    std::uint32_t other = 0;
     for (const char16_t c : word) {
         if (c < u'a' || c > u'z') {
-            masks[0] |= MatchIndex::kLongSpellOut;
+            other = MatchIndex::kLongSpellOut;
             continue;
         }
-        const auto letter = static_cast<std::size_t>(c - u'a');
-        const int copy = counts[letter]++;
-        if (copy < MatchIndex::kLongCopies) {
-            masks[static_cast<std::size_t>(copy)] |= 1u << letter;
-        } else {
-            masks[0] |= MatchIndex::kLongSpellOut;
-        }
+        const std::uint32_t bit = 1u << (c - u'a');
+        more |= thrice & bit;
+        thrice |= twice & bit;
+        twice |= once & bit;
+        once |= bit;
     }
-    return masks;
+    const std::uint32_t length = static_cast<std::uint32_t>(word.size())
+                                 << MatchIndex::kLongLengthShift;
+    return {once | length | other | (more != 0 ? MatchIndex::kLongSpellOut : 0), twice, thrice};
 }
 
 }  // namespace
@@ -119,25 +123,77 @@ std::size_t bytesOf(const HugePageVector<T>& vector) {
 
 }  // namespace
 
+struct MatchIndex::LazyLongWords {
+    std::once_flag built;
+    std::atomic<bool> ready{false};
+    LongWords tables;
+
+    std::size_t memoryBytes() const {
+        if (!ready.load(std::memory_order_acquire)) {
+            return 0;
+        }
+        std::size_t bytes = bytesOf(tables.positions);
+        for (const HugePageVector<std::uint32_t>& copies : tables.copies) {
+            bytes += bytesOf(copies);
+        }
+        return bytes;
+    }
+};
+
+MatchIndex::MatchIndex() = default;
+MatchIndex::MatchIndex(MatchIndex&&) noexcept = default;
+MatchIndex& MatchIndex::operator=(MatchIndex&&) noexcept = default;
+MatchIndex::~MatchIndex() = default;
+
+const MatchIndex::LongWords& MatchIndex::longWords(const WordList& words) const {
+    if (!m_longWords) {
+        static const LongWords none;  // an index that was never built
+        return none;
+    }
+    LazyLongWords& lazy = *m_longWords;
+    std::call_once(lazy.built, [&] {
+        std::size_t count = 0;
+        for (const std::u16string_view word : words.views()) {
+            count += isLongListable(word.size()) ? 1 : 0;
+        }
+        LongWords tables;
+        for (HugePageVector<std::uint32_t>& copies : tables.copies) {
+            copies.resize(count);
+        }
+        tables.positions.resize(count);
+        std::size_t k = 0;
+        for (std::size_t position = 0; position < words.size(); ++position) {
+            const std::u16string_view word = words[position];
+            if (!isLongListable(word.size())) {
+                continue;
+            }
+            const auto masks = longMasks(word);
+            for (std::size_t copy = 0; copy < masks.size(); ++copy) {
+                tables.copies[copy][k] = masks[copy];
+            }
+            tables.positions[k] = static_cast<std::uint32_t>(position);
+            ++k;
+        }
+        lazy.tables = std::move(tables);
+        lazy.ready.store(true, std::memory_order_release);
+    });
+    return lazy.tables;
+}
+
 void MatchIndex::build(const WordList& words) {
     m_wordCount = words.size();
     // Usually every listable word is plain; counting by length alone avoids a pass over the text.
     std::size_t listableCount = 0;
-    std::size_t longCount = 0;
+    std::uint32_t lengths = 0;
     for (const std::u16string_view word : words.views()) {
         listableCount += isListableLength(word.size()) ? 1 : 0;
-        longCount += isLongListable(word.size()) ? 1 : 0;
+        lengths |= isLongListable(word.size()) ? 1u << word.size() : 0;
     }
     const std::size_t plainCount = listableCount;
+    m_longLengths = lengths;
+    m_longWords = std::make_unique<LazyLongWords>();
 
     m_otherPositions.clear();
-    for (HugePageVector<std::uint32_t>& copies : m_longCopies) {
-        copies.clear();
-        copies.reserve(longCount);
-    }
-    m_longPositions.clear();
-    m_longPositions.reserve(longCount);
-    m_longLengths = 0;
     m_plainBlock = HugePageBuffer<std::byte>();
     m_plainBlock.resize(kPlainBytesPerWord * plainCount);
     m_plainCapacity = plainCount;
@@ -153,14 +209,6 @@ void MatchIndex::build(const WordList& words) {
         const std::u16string_view word = words[position];
         const auto at = static_cast<std::uint32_t>(position);
         if (!isListableLength(word.size())) {
-            if (isLongListable(word.size())) {
-                const auto masks = longMasks(word);
-                for (std::size_t copy = 0; copy < masks.size(); ++copy) {
-                    m_longCopies[copy].push_back(masks[copy]);
-                }
-                m_longPositions.push_back(at);
-                m_longLengths |= 1u << word.size();
-            }
             continue;
         }
         if (!isPlain(word)) {
@@ -272,8 +320,7 @@ void MatchIndex::buildTree(HugePageVector<TreeItem>& items) {
 
 std::size_t MatchIndex::memoryBytes() const {
     return m_plainBlock.capacity() + bytesOf(m_treeNodes) + bytesOf(m_treeWords) +
-           bytesOf(m_otherPositions) + bytesOf(m_longPositions) + bytesOf(m_longCopies[0]) +
-           bytesOf(m_longCopies[1]) + bytesOf(m_longCopies[2]);
+           bytesOf(m_otherPositions) + (m_longWords ? m_longWords->memoryBytes() : 0);
 }
 
 }  // namespace wordloom::engine

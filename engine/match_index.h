@@ -3,6 +3,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string_view>
 #include <vector>
@@ -28,15 +29,15 @@ namespace wordloom::engine {
 // Short words with any other code unit (capitals, digits, apostrophes, non-ASCII) are few; they
 // are kept apart and checked one by one.
 //
-// The long words (9 to 27) have tables of their own, which a search consults only when the
-// filter wants one of those lengths, so that they cost the usual search nothing. Per word, in
-// word-list order, three 32-bit masks: the letters a-z it holds at least once, twice and three
-// times (bits 0-25). A letter set lacks exactly as many tiles for the word as there are bits in
-// those masks that the set's own masks lack, so the masks decide the word alone unless it holds
-// a fourth copy of a letter or a code unit outside a-z; bit 31 of the first mask marks those,
-// which are spelled out one by one. Bits 26-30 of the first mask hold the word's length. A
-// vector scan tests eight words at a time. Words longer than 27 can never be listed (a letter
-// set holds at most 27) and are left out.
+// The long words (9 to 27) have tables of their own (LongWords), built on the first search that
+// wants one of those lengths: the window never does, so they cost its start-up and its searches
+// nothing. Per word, in word-list order, three 32-bit masks: the letters a-z it holds at least
+// once, twice and three times (bits 0-25). A letter set lacks exactly as many tiles for the word
+// as there are bits in those masks that the set's own masks lack, so the masks decide the word
+// alone unless it holds a fourth copy of a letter or a code unit outside a-z; bit 31 of the
+// first mask marks those, which are spelled out one by one. Bits 26-30 of the first mask hold
+// the word's length. A vector scan tests eight words at a time. Words longer than 27 can never
+// be listed (a letter set holds at most 27) and are left out.
 class MatchIndex {
 public:
     static constexpr std::uint8_t kUnusedTile = 0x1F;
@@ -56,6 +57,11 @@ public:
     static constexpr std::uint32_t kSeveralWords = 1u << 31;
     static constexpr std::uint32_t kLetterBits = (1u << 26) - 1;
 
+    MatchIndex();
+    MatchIndex(MatchIndex&&) noexcept;
+    MatchIndex& operator=(MatchIndex&&) noexcept;
+    ~MatchIndex();
+
     void build(const WordList& words);
 
     // Plain words, in word-list order.
@@ -74,18 +80,24 @@ public:
     // Positions of the short words that are not plain, ascending.
     const HugePageVector<std::uint32_t>& otherPositions() const { return m_otherPositions; }
 
-    // The long words, in word-list order: their masks of first, second and third copies
-    // (copy 0, 1, 2; see above) and their positions; and the lengths that occur among them, bit
-    // L for length L.
-    const HugePageVector<std::uint32_t>& longCopies(int copy) const {
-        return m_longCopies[static_cast<std::size_t>(copy)];
-    }
-    const HugePageVector<std::uint32_t>& longPositions() const { return m_longPositions; }
+    // The lengths 9 to 27 that occur in the word list, bit L for length L.
     std::uint32_t longLengths() const { return m_longLengths; }
+
+    // The long words, in word-list order: their masks of first, second and third copies
+    // (see above) and their positions.
+    struct LongWords {
+        std::array<HugePageVector<std::uint32_t>, kLongCopies> copies;
+        HugePageVector<std::uint32_t> positions;
+    };
+    // Builds the tables on the first call (one thread builds, the others wait); `words` must be
+    // the list the index was built on. Throws std::bad_alloc when they do not fit, and the next
+    // call tries again.
+    const LongWords& longWords(const WordList& words) const;
 
     // The size of the word list the index was built on.
     std::size_t wordCount() const { return m_wordCount; }
 
+    // The memory the index holds, the long-word tables included once they are built.
     std::size_t memoryBytes() const;
 
 private:
@@ -112,8 +124,8 @@ private:
     HugePageVector<TreeNode> m_treeNodes;
     HugePageVector<std::uint32_t> m_treeWords;
     HugePageVector<std::uint32_t> m_otherPositions;
-    std::array<HugePageVector<std::uint32_t>, kLongCopies> m_longCopies;
-    HugePageVector<std::uint32_t> m_longPositions;
+    struct LazyLongWords;
+    std::unique_ptr<LazyLongWords> m_longWords;
     std::uint32_t m_longLengths = 0;
     std::size_t m_wordCount = 0;
 };

@@ -512,7 +512,7 @@ bool longWordSpelled(std::u16string_view word, std::u16string_view letters,
 
 struct LongSearch {
     const WordList& words;
-    const MatchIndex& index;
+    const MatchIndex::LongWords& table;
     std::u16string_view letters;
     LongTiles tiles;
     std::uint32_t wanted;  // bit L: length L wanted (and no longer than the letter set)
@@ -520,7 +520,7 @@ struct LongSearch {
 
     // Word k passed the masks.
     void found(std::size_t k, bool spellOut) {
-        const std::uint32_t position = index.longPositions()[k];
+        const std::uint32_t position = table.positions[k];
         if (!spellOut || longWordSpelled(words[position], letters, tiles)) {
             out.push_back(position);
         }
@@ -528,10 +528,9 @@ struct LongSearch {
 };
 
 void scanLongPortable(LongSearch& search, std::size_t from) {
-    const std::uint32_t* copies[] = {search.index.longCopies(0).data(),
-                                     search.index.longCopies(1).data(),
-                                     search.index.longCopies(2).data()};
-    const std::size_t count = search.index.longPositions().size();
+    const std::uint32_t* copies[] = {search.table.copies[0].data(), search.table.copies[1].data(),
+                                     search.table.copies[2].data()};
+    const std::size_t count = search.table.positions.size();
     const auto blanks = static_cast<std::uint32_t>(search.tiles.blanks);
     for (std::size_t k = from; k < count; ++k) {
         const std::uint32_t first = copies[0][k];
@@ -546,10 +545,9 @@ void scanLongPortable(LongSearch& search, std::size_t from) {
 }
 
 __attribute__((target("avx2"))) void scanLongAvx2(LongSearch& search) {
-    const std::uint32_t* copies[] = {search.index.longCopies(0).data(),
-                                     search.index.longCopies(1).data(),
-                                     search.index.longCopies(2).data()};
-    const std::size_t count = search.index.longPositions().size();
+    const std::uint32_t* copies[] = {search.table.copies[0].data(), search.table.copies[1].data(),
+                                     search.table.copies[2].data()};
+    const std::size_t count = search.table.positions.size();
     __m256i lacking[MatchIndex::kLongCopies];
     for (std::size_t copy = 0; copy < 3; ++copy) {
         lacking[copy] = _mm256_set1_epi32(static_cast<int>(search.tiles.lacking[copy]));
@@ -607,7 +605,7 @@ __attribute__((target("avx2"))) void scanLongAvx2(LongSearch& search) {
 // Appends the long words the letter set spells, of the wanted lengths, in word-list order.
 void findLong(MatchPath path, const WordList& words, const MatchIndex& index,
               std::u16string_view letters, std::uint32_t wanted, std::vector<std::uint32_t>& out) {
-    LongSearch search{words, index, letters, countLongTiles(letters), wanted, out};
+    LongSearch search{words, index.longWords(words), letters, countLongTiles(letters), wanted, out};
     if (path != MatchPath::PortableScan && vectorLevel() != VectorLevel::None) {
         scanLongAvx2(search);
     } else {
