@@ -127,7 +127,7 @@ protected:
             ADD_FAILURE() << "pipe";
             return {};
         }
-        std::vector<char*> argv{const_cast<char*>(WORDLOOM_CLI_EXE)};
+        std::vector<char*> argv{m_program.data()};
         for (const std::string& argument : arguments) {
             argv.push_back(const_cast<char*>(argument.c_str()));
         }
@@ -145,7 +145,7 @@ protected:
                 close(pipeEnds[1]);
             }
             inChild();
-            execv(WORDLOOM_CLI_EXE, argv.data());
+            execv(m_program.c_str(), argv.data());
             _exit(127);
         }
         if (feed) {
@@ -169,6 +169,7 @@ protected:
     }
 
     fs::path m_dir;
+    std::string m_program = WORDLOOM_CLI_EXE;  // what spawn() runs
 };
 
 const std::string smallDic = golden("small.dic");
@@ -418,9 +419,18 @@ TEST_F(UnscrambleTool, KeepsMemoryFlatOnAnEndlessLetterLine) {
 // Threads that cannot start (a process limit) leave fewer jobs, down to the calling thread, and
 // the same output. The limit binds only users without root's rights, so the tool runs as nobody.
 TEST_F(UnscrambleTool, RunsOnFewerThreadsWhenNoneCanStart) {
-    const std::vector<std::string> arguments = {
-        "-d", testData("tricky.dic"), "-f", testData("letter-sets.txt"), "--format", "tsv", "-j",
-        "4"};
+    // The program and its files in a folder that the unprivileged user may read, wherever the
+    // build lies.
+    fs::permissions(m_dir, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                               fs::perms::others_read | fs::perms::others_exec);
+    m_program = (m_dir / "wordloom-unscramble").string();
+    fs::copy_file(WORDLOOM_CLI_EXE, m_program);
+    fs::copy_file(testData("tricky.dic"), m_dir / "tricky.dic");
+    fs::copy_file(testData("letter-sets.txt"), m_dir / "letter-sets.txt");
+    const std::vector<std::string> arguments = {"-d",       (m_dir / "tricky.dic").string(),
+                                                "-f",       (m_dir / "letter-sets.txt").string(),
+                                                "--format", "tsv",
+                                                "-j",       "4"};
     const auto oneProcessOnly = [] {
         if (geteuid() == 0 &&
             (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0)) {
