@@ -5,6 +5,7 @@
 #include <set>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "matcher/test_dictionary.h"
@@ -161,6 +162,37 @@ TEST(Unscramble, FailingFilterForALongLengthAddsNoRow) {
                       unscrambleVia(path, dictionary, u"abcdefghij", LengthMask::range(2, 27))),
                   (Words{u"ab", u"abcdefghi", u"abcdefghij"}))
             << "path " << static_cast<int>(path);
+    }
+}
+
+// The long-word tables are built by the first search that wants them; several threads may be
+// first at once (the batch tool's jobs), and every one must see complete tables.
+TEST(Unscramble, ThreadsThatFirstWantLongWordsTogetherAllFindThem) {
+    std::vector<std::u16string> items;
+    for (int i = 0; i < 3000; ++i) {
+        std::u16string word;
+        for (int k = 0; k < 9 + i % 7; ++k) {
+            word.push_back(static_cast<char16_t>(u'a' + (i * 7 + k * k) % 11));
+        }
+        items.push_back(word);
+    }
+    const TestDictionary dictionary(items);
+    const LengthMask longLengths = LengthMask::range(9, 27);
+    const std::u16string letters = u"abcdefghijk?abcdefghijk";
+    const std::vector<std::uint32_t> expected = literalRows(dictionary, letters, longLengths);
+    ASSERT_GT(expected.size(), 100u);
+    std::vector<std::vector<std::uint32_t>> rows(4);
+    std::vector<std::thread> threads;
+    for (std::size_t t = 0; t < rows.size(); ++t) {
+        threads.emplace_back([&, t] {
+            rows[t] = unscrambleVia(engine::MatchPath::Automatic, dictionary, letters, longLengths);
+        });
+    }
+    for (std::thread& thread : threads) {
+        thread.join();
+    }
+    for (const std::vector<std::uint32_t>& found : rows) {
+        EXPECT_EQ(found, expected);
     }
 }
 

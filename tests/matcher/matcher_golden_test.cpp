@@ -94,19 +94,55 @@ TEST_F(TrickyGolden, FourToSixLettersMatchTheStoredRows) {
 TEST(BundledDictionary, SampleLetterSetsMatchTheLiteralAlgorithm) {
     const auto dictionary = engine::loadDictionary(WORDLOOM_APP_DIR "/words.dic");
     ASSERT_GT(dictionary->words().size(), 200000u);
-    const LengthMask filters[] = {LengthMask::range(2, 8), LengthMask::range(7, 8)};
+    const LengthMask filters[] = {LengthMask::range(2, 8), LengthMask::range(7, 8),
+                                  LengthMask::range(9, 27), LengthMask::range(2, 27)};
     for (const LengthMask& lengths : filters) {
-        for (const std::u16string letters :
-             {u"tatuprec", u"wireless", u"wire?ess", u"qu??zzyxjklmnoprstuvwabcdefg"}) {
+        for (const std::u16string letters : {u"tatuprec", u"wireless", u"wire?ess",
+                                             u"qu??zzyxjklmnoprstuvwabcdefg", u"unscrambling??"}) {
             std::vector<std::uint32_t> expected;
             reference::literalUnscramble(dictionary->words(), dictionary->letterIndex(), letters,
                                          lengths, expected);
             std::vector<std::uint32_t> actual;
             engine::Unscramble(*dictionary, letters, lengths, actual);
             EXPECT_EQ(actual, expected);
-            EXPECT_FALSE(actual.empty());
+            // Eight letters spell no word of nine or more.
+            EXPECT_EQ(actual.empty(), letters.size() == 8 && !lengths.wants(8));
         }
     }
+}
+
+// Words of 9 to 27 letters from the bundled dictionary, as counted by an independent script
+// (letter counts compared per word, blanks covering the shortfall).
+TEST(BundledDictionary, LongWordsMatchAnIndependentCount) {
+    const auto dictionary = engine::loadDictionary(WORDLOOM_APP_DIR "/words.dic");
+    const LengthMask longLengths = LengthMask::range(9, 27);
+    const auto longWords = [&](std::string_view letters) {
+        std::vector<std::uint32_t> found;
+        engine::unscrambleLetterSet(*dictionary, engine::decodeUtf8(letters), longLengths, found);
+        std::vector<std::string> words;
+        for (const std::uint32_t position : found) {
+            words.push_back(engine::encodeUtf8(dictionary->words()[position]));
+        }
+        return words;
+    };
+    using Words = std::vector<std::string>;
+    EXPECT_EQ(longWords("WordLoomAnagram"),
+              (Words{"grandmama", "mandragora", "monodrama", "wagonload"}));
+    // Five copies of s: the words with more than three copies of a letter are spelled out.
+    EXPECT_EQ(longWords("possessionless"),
+              (Words{"lionesses", "looseness", "noiseless", "possesses", "possession",
+                     "possessionless", "possessions", "sesspools", "slipnoose", "spineless"}));
+    EXPECT_EQ(
+        longWords("unscrambling"),
+        (Words{"crumbling", "crumblings", "marblings", "ramblings", "rumblings", "scambling",
+               "scrambling", "scumbling", "surnaming", "unbracing", "unscaling", "unscrambling"}));
+    EXPECT_EQ(longWords("pos?essions").size(), 29u);
+    EXPECT_EQ(longWords("sesquipedalian?").size(), 669u);
+    EXPECT_EQ(longWords("incomprehensibility").size(), 716u);
+    EXPECT_EQ(longWords("?????????").size(), 36303u);
+    EXPECT_EQ(longWords(std::string(22, '?')).size(), 141259u);
+    EXPECT_EQ(longWords("unscrambling").size(), 12u);
+    EXPECT_EQ(longWords("unscramblin"), Words{});  // 11 letters: nothing of 12
 }
 
 }  // namespace
