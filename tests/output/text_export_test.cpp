@@ -101,12 +101,20 @@ TEST(TextExport, ReplacesAnExistingFileKeepingItsPermissions) {
     const fs::path target = f.folder.path() / "results";  // no extension is added
     f.folder.write("results", std::string(10000, 'o'));
     fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    // The superuser saving over a user's file leaves it the user's.
+    wordloom::testing::handToUnprivileged(target);
+    struct stat before {};
+    ASSERT_EQ(stat(target.c_str(), &before), 0);
 
     EXPECT_TRUE(f.save(nameIn(f.folder, "results")));
 
     EXPECT_EQ(readBytes(target), "Unscramble Letters\t\r\n");
     EXPECT_EQ(fs::status(target).permissions() & fs::perms::all,
               fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    struct stat after {};
+    ASSERT_EQ(stat(target.c_str(), &after), 0);
+    EXPECT_EQ(after.st_uid, before.st_uid);
+    EXPECT_EQ(after.st_gid, before.st_gid);
     EXPECT_EQ(entryCount(f.folder.path()), 1);
 }
 
