@@ -5,6 +5,7 @@
 #include "engine/run_core.h"
 #include "engine/text.h"
 #include "frame/reporting_operation.h"
+#include "platform/display_text.h"
 #include "window/form1_state.h"
 
 namespace wordloom::window {
@@ -29,6 +30,15 @@ private:
 double progressPercent(int i, int n, int entriesNow) {
     const int total = entriesNow > 0 ? entriesNow : n;
     return std::min(100.0, static_cast<double>(i) / total * 100.0);
+}
+
+// "Processing: " and the letter set's FileNamePart (the text after its last backslash), in the
+// form the window shows: a letter set of millions of characters is neither copied nor drawn whole.
+std::u16string progressText(std::u16string_view letters) {
+    const auto backslash = letters.rfind(u'\\');
+    const std::u16string_view part =
+        backslash == std::u16string_view::npos ? letters : letters.substr(backslash + 1);
+    return u"Processing: " + platform::displayForm(part);
 }
 
 }  // namespace
@@ -56,12 +66,12 @@ void Form1::PushButton2_Click() {
         n = letterSets->rowCount();
     });
     for (int i = 1; i <= n; ++i) {
-        std::u16string letters;
+        // A view into the snapshot: a set too long to run is never copied.
+        std::u16string_view letters;
         op.step(106, [&] { letters = letterSets->cell(i, 1); });
         op.step(108,
                 [&] { ui.ProgressBar1.setValue(progressPercent(i, n, ui.ListView1.count())); });
-        op.step(110,
-                [&] { ui.ProgressBar1.setText(u"Processing: " + engine::FileNamePart(letters)); });
+        op.step(110, [&] { ui.ProgressBar1.setText(progressText(letters)); });
         op.step(112, [&] { ui.events.processEvents(); });
         op.step(114, [&] { ui.Form1.setPointerShape(platform::PointerHourglass); });
         if (op.test(116, [&] { return engine::isRunnableLetterSet(letters); })) {

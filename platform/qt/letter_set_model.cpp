@@ -1,25 +1,26 @@
 #include "letter_set_model.h"
 
+#include "platform/display_text.h"
 #include "qt_text.h"
 
 namespace wordloom::platform::qt {
 
-void LetterSetModel::append(std::u16string text) {
+void LetterSetModel::append(std::u16string_view text) {
     const int row = size();
     beginInsertRows(QModelIndex(), row, row);
-    m_texts.push_back(std::move(text));
+    m_store.append(text);
     endInsertRows();
 }
 
 void LetterSetModel::remove(int row) {
     beginRemoveRows(QModelIndex(), row, row);
-    m_texts.erase(m_texts.begin() + row);
+    m_store.remove(static_cast<std::size_t>(row));
     endRemoveRows();
 }
 
 void LetterSetModel::clear() {
     beginResetModel();
-    m_texts.clear();
+    m_store.clear();
     endResetModel();
 }
 
@@ -33,8 +34,7 @@ QVariant LetterSetModel::data(const QModelIndex& index, int role) const {
     }
     if (role == Qt::DisplayRole || role == Qt::AccessibleTextRole) {
         // Letter sets have no sub-items: further columns stay empty.
-        return index.column() == 0 ? toQString(m_texts[static_cast<std::size_t>(index.row())])
-                                   : QString();
+        return index.column() == 0 ? toQString(displayForm(text(index.row()))) : QString();
     }
     return commonData(role);
 }

@@ -1,23 +1,29 @@
 #pragma once
 
+#include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "letter_set_store.h"
 #include "list_model_base.h"
 
 namespace wordloom::platform::qt {
 
-// The letter sets of ListView1, one text per row, kept in the order they were added.
+// The letter sets of ListView1, one text per row, kept in the order they were added. A row
+// shows at most the first 200 code units of a very long text and then "…"; the text itself is
+// kept as it was added.
 class LetterSetModel : public ListModelBase {
     Q_OBJECT
 public:
     using ListModelBase::ListModelBase;
 
-    int size() const { return static_cast<int>(m_texts.size()); }
-    const std::u16string& text(int row) const { return m_texts.at(static_cast<std::size_t>(row)); }
-    const std::vector<std::u16string>& texts() const { return m_texts; }
+    int size() const { return static_cast<int>(m_store.size()); }
+    std::u16string_view text(int row) const { return m_store.text(static_cast<std::size_t>(row)); }
+    // The texts as they are now, sharing their storage with the list.
+    std::shared_ptr<const TableSnapshot> snapshot() const { return m_store.snapshot(headers()); }
 
-    void append(std::u16string text);
+    void append(std::u16string_view text);
     void remove(int row);
     void clear();
 
@@ -26,7 +32,7 @@ public:
     Qt::ItemFlags flags(const QModelIndex& index) const override;
 
 private:
-    std::vector<std::u16string> m_texts;
+    LetterSetStore m_store;
 };
 
 }  // namespace wordloom::platform::qt

@@ -45,7 +45,6 @@ void setColumnWidthOf(QTreeView& view, const ListModelBase& model, int column, i
 
 }  // namespace list_view_detail
 
-
 // ---- QtListView ----
 
 bool QtListView::isChecked(int item) const {
@@ -58,13 +57,7 @@ void QtListView::addItem(const std::u16string& text) {
 }
 
 std::shared_ptr<const TableSnapshot> QtListView::snapshot() const {
-    auto table = std::make_shared<TableData>();
-    table->headers = m_model.headers();
-    table->rows.reserve(m_model.texts().size());
-    for (const std::u16string& text : m_model.texts()) {
-        table->rows.push_back({{text}, false});
-    }
-    return table;
+    return m_model.snapshot();
 }
 
 void QtListView::setDoubleClickHandler(std::function<void()> handler) {

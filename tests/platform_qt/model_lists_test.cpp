@@ -9,10 +9,13 @@
 #include <QTreeView>
 #include <memory>
 #include <numeric>
+#include <random>
+#include <stdexcept>
 #include <vector>
 
 #include "engine/dictionary.h"
 #include "platform/qt/form1_widget.h"
+#include "platform/qt/letter_set_store.h"
 #include "platform/qt/qt_list_views.h"
 #include "platform/qt/qt_text.h"
 #include "qt_test_application.h"
@@ -129,6 +132,98 @@ TEST(LetterSetList, SnapshotStaysAsTakenAfterEdits) {
     EXPECT_EQ(snapshot->header(1), u"Scramble Letters");
     EXPECT_EQ(snapshot->cell(2, 1), u"def");
     EXPECT_EQ(snapshot->cell(2, 2), u"");
+}
+
+TEST(LetterSetList, SnapshotSharesTheTextsAndKeepsThemThroughRemovalsAndAppends) {
+    Lists lists;
+    lists.letters.addColumnHeader(u"Scramble Letters");
+    for (const char16_t* text : {u"abc", u"def", u"ghi"}) {
+        lists.letters.addItem(text);
+    }
+    const auto snapshot = lists.letters.snapshot();
+    // The same characters, not a copy of them.
+    EXPECT_EQ(snapshot->cell(2, 1).data(), lists.form.letterSets().text(1).data());
+    lists.letters.addItem(u"jkl");
+    lists.letters.removeItem(1);
+    ASSERT_EQ(snapshot->rowCount(), 3);
+    EXPECT_EQ(snapshot->cell(1, 1), u"abc");
+    EXPECT_EQ(snapshot->cell(3, 1), u"ghi");
+    EXPECT_EQ(lists.letters.text(1), u"def");
+    EXPECT_EQ(lists.letters.text(3), u"jkl");
+    EXPECT_THROW(snapshot->cell(4, 1), std::out_of_range);
+}
+
+TEST(LetterSetList, ShowsACutFormOfAVeryLongEntryAndKeepsItsText) {
+    Lists lists;
+    std::u16string longText(1'000'000, u'x');
+    longText[199] = u'\xD83D';  // a surrogate pair across the cut is left out whole
+    longText[200] = u'\xDE00';
+    lists.letters.addItem(longText);
+    lists.letters.addItem(u"short");
+    const QAbstractItemModel& model = lists.form.letterSets();
+    const QString shown = model.data(model.index(0, 0)).toString();
+    EXPECT_EQ(shown, QString(199, QLatin1Char('x')) + QChar(0x2026));
+    EXPECT_EQ(model.data(model.index(1, 0)).toString(), QStringLiteral("short"));
+    EXPECT_EQ(lists.letters.text(1), longText);
+}
+
+// Every operation of the packed store against a plain vector of texts, with snapshots taken
+// along the way that must keep the texts they saw.
+TEST(LetterSetStore, AgreesWithAPlainListThroughRandomEditsAndSnapshots) {
+    using Store = qt::LetterSetStore;
+    std::mt19937 random(20261208);
+    Store store;
+    std::vector<std::u16string> plain;
+    std::vector<std::pair<std::shared_ptr<const wordloom::platform::TableSnapshot>,
+                          std::vector<std::u16string>>>
+        snapshots;
+    const auto randomText = [&] {
+        const std::size_t lengths[] = {0,
+                                       1,
+                                       7,
+                                       27,
+                                       300,
+                                       Store::OwnBlockUnits - 1,
+                                       Store::OwnBlockUnits,
+                                       Store::OwnBlockUnits + 5};
+        const std::size_t length = lengths[random() % std::size(lengths)];
+        std::u16string text(length, u'a');
+        for (auto& unit : text) {
+            unit = static_cast<char16_t>(u'a' + random() % 26);
+        }
+        return text;
+    };
+    for (int round = 0; round < 3000; ++round) {
+        const unsigned choice = random() % 100;
+        if (choice < 70 || plain.empty()) {
+            const std::u16string text = randomText();
+            store.append(text);
+            plain.push_back(text);
+        } else if (choice < 90) {
+            const std::size_t row = random() % plain.size();
+            store.remove(row);
+            plain.erase(plain.begin() + static_cast<std::ptrdiff_t>(row));
+        } else if (choice < 92) {
+            store.clear();
+            plain.clear();
+        } else if (snapshots.size() < 8) {
+            snapshots.emplace_back(store.snapshot({u"Scramble Letters"}), plain);
+        }
+        ASSERT_EQ(store.size(), plain.size());
+        if (!plain.empty()) {
+            const std::size_t row = random() % plain.size();
+            ASSERT_EQ(store.text(row), plain[row]) << "round " << round;
+        }
+    }
+    for (std::size_t row = 0; row < plain.size(); ++row) {
+        ASSERT_EQ(store.text(row), plain[row]);
+    }
+    for (const auto& [snapshot, texts] : snapshots) {
+        ASSERT_EQ(snapshot->rowCount(), static_cast<int>(texts.size()));
+        for (std::size_t row = 0; row < texts.size(); ++row) {
+            ASSERT_EQ(snapshot->cell(static_cast<int>(row) + 1, 1), texts[row]);
+        }
+    }
 }
 
 TEST(ResultList, AppendsAMillionRowsInOneInsertionAndClears) {

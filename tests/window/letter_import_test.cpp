@@ -176,6 +176,25 @@ TEST(LoadLettersFromFile, TakesBackslashesAsOrdinaryCharactersOfFileNames) {
     EXPECT_TRUE(h.messages.shownMessages.empty());
 }
 
+TEST(LoadLettersFromFile, KeepsAVeryLongLineWholeAndTheRunNamesItInACutForm) {
+    Form1Harness h;
+    h.loadFresh();
+    const std::string longLine(1'000'000, 'x');
+    h.dialog.nextOpenReply.push_back({h.folder.write("long.txt", longLine + "\r\ntac\r\n")});
+    h.form->PushButton4_Click();
+    ASSERT_EQ(h.letterSets.count(), 2);
+    EXPECT_EQ(h.letterSets.text(1), std::u16string(longLine.begin(), longLine.end()));
+
+    for (auto& box : h.boxes) {
+        box.current = 1;
+    }
+    h.form->PushButton2_Click();
+    ASSERT_GE(h.progress.texts.size(), 2u);
+    EXPECT_EQ(h.progress.texts[0], u"Processing: " + std::u16string(200, u'x') + u"\u2026");
+    EXPECT_EQ(h.progress.texts[1], u"Processing: tac");
+    EXPECT_EQ(h.results.list.texts(), (Texts{u"act", u"at", u"cat", u"ta"}));
+}
+
 // A list that refuses its third entry.
 class ListFullAfterTwo : public fakes::FakeListView {
 public:
