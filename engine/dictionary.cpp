@@ -212,11 +212,11 @@ struct FileBytes {
     bool failed = false;
 };
 
-// The load holds the file's bytes and their text (two bytes per byte) at once. Where that is
-// more than the machine's memory, the allocations may still be granted (memory is overcommitted)
-// and the process would only meet the system's out-of-memory killer once it touches the pages:
-// such a file is refused up front, as if the allocation had failed.
-void checkLoadFitsInMemory(std::uint64_t fileBytes) {
+// The load holds the file's bytes, their text (two bytes per byte) and a view per item at once.
+// Where that is more than the machine's memory, the allocations may still be granted (memory is
+// overcommitted) and the process would only meet the system's out-of-memory killer once it
+// touches the pages: such a file is refused up front, as if the allocation had failed.
+void checkLoadFitsInMemory(std::uint64_t fileBytes, std::uint64_t items = 0) {
     const long pages = sysconf(_SC_PHYS_PAGES);
     const long pageBytes = sysconf(_SC_PAGE_SIZE);
     if (pages <= 0 || pageBytes <= 0) {
@@ -224,7 +224,7 @@ void checkLoadFitsInMemory(std::uint64_t fileBytes) {
     }
     const std::uint64_t memory =
         static_cast<std::uint64_t>(pages) * static_cast<std::uint64_t>(pageBytes);
-    if (fileBytes > memory / 3) {
+    if (fileBytes > memory / 3 || items > (memory - 3 * fileBytes) / sizeof(std::u16string_view)) {
         throw std::bad_alloc();
     }
 }
@@ -320,8 +320,10 @@ void DictionaryLoader::readItems() {
         if (end - from >= 3 && from[0] == 0xEF && from[1] == 0xBB && from[2] == 0xBF) {
             from += 3;
         }
+        const std::size_t items = countItemRuns(from, end);
+        checkLoadFitsInMemory(read.bytes.size(), items);
         words.reserve(words.textUnits() + static_cast<std::size_t>(end - from),
-                      words.size() + countItemRuns(from, end));
+                      words.size() + items);
         splitItems(from, end, failed, words);
         words.seal();
     } catch (const std::bad_alloc&) {
