@@ -301,7 +301,9 @@ std::shared_ptr<const RootContext> buildRoot(const Plan& plan, std::u16string_vi
     }
 
     auto root = std::make_shared<RootContext>();
-    root->lanes = static_cast<int>((distinct + 7) / 8);
+    // The widths the searcher is built for: 1 to 4, 6 or 8 words of eight letters each.
+    const int needed = static_cast<int>((distinct + 7) / 8);
+    root->lanes = needed <= 4 ? needed : needed <= 6 ? 6 : 8;
     const std::size_t lanes = static_cast<std::size_t>(root->lanes);
     auto pack = [&](std::u16string_view key, std::uint64_t* into) {
         for (const char16_t unit : key) {
@@ -551,7 +553,6 @@ std::unique_ptr<BranchRunner> makeBranchRunner(int lanes, const Plan& plan, Line
             return std::make_unique<Searcher<3>>(plan, out);
         case 4:
             return std::make_unique<Searcher<4>>(plan, out);
-        case 5:
         case 6:
             return std::make_unique<Searcher<6>>(plan, out);
         default:
