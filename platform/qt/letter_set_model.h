@@ -13,6 +13,11 @@ namespace wordloom::platform::qt {
 // The letter sets of ListView1, one text per row, kept in the order they were added. A row
 // shows at most the first 200 code units of a very long text and then "…"; the text itself is
 // kept as it was added.
+//
+// A QTreeView keeps about 40 bytes for every row it knows of, more than a short letter set
+// itself takes here. So the views learn of the rows in batches as they scroll to the end
+// (Qt's fetchMore): a file of millions of lines costs them only the rows shown so far. size(),
+// text() and snapshot() always cover every entry.
 class LetterSetModel : public ListModelBase {
     Q_OBJECT
 public:
@@ -27,12 +32,19 @@ public:
     void remove(int row);
     void clear();
 
+    // How many rows the views learn of at once.
+    static constexpr int ShownBatch = 50'000;
+    int shownRows() const { return m_shownRows; }
+
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    bool canFetchMore(const QModelIndex& parent) const override;
+    void fetchMore(const QModelIndex& parent) override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
 
 private:
     LetterSetStore m_store;
+    int m_shownRows = 0;  // the first rows of the store, the ones the views know of
 };
 
 }  // namespace wordloom::platform::qt

@@ -167,6 +167,47 @@ TEST(LetterSetList, ShowsACutFormOfAVeryLongEntryAndKeepsItsText) {
     EXPECT_EQ(lists.letters.text(1), longText);
 }
 
+TEST(LetterSetList, ViewsLearnOfAHugeListInBatchesAsTheyScrollToItsEnd) {
+    Lists lists;
+    lists.letters.addColumnHeader(u"Scramble Letters");
+    qt::LetterSetModel& model = lists.form.letterSets();
+    const int total = qt::LetterSetModel::ShownBatch * 2 + 10;
+    for (int i = 1; i <= total; ++i) {
+        lists.letters.addItem(u"set" + qt::toU16String(QString::number(i)));
+    }
+    // Every entry is in the list; the views know of the first batch only.
+    EXPECT_EQ(lists.letters.count(), total);
+    EXPECT_EQ(lists.letters.text(total), u"set" + qt::toU16String(QString::number(total)));
+    EXPECT_EQ(model.rowCount(), qt::LetterSetModel::ShownBatch);
+    EXPECT_EQ(lists.letters.snapshot()->rowCount(), total);
+
+    // Removing a row the views do not know of yet, and one they do.
+    lists.letters.removeItem(total);
+    lists.letters.removeItem(1);
+    EXPECT_EQ(lists.letters.count(), total - 2);
+    EXPECT_EQ(lists.letters.text(1), u"set2");
+    EXPECT_EQ(model.rowCount(), qt::LetterSetModel::ShownBatch - 1);
+
+    // Scrolling to the end shows more.
+    QTreeView& view = lists.form.listView1();
+    lists.form.show();
+    QApplication::processEvents();
+    view.scrollToBottom();
+    QApplication::processEvents();
+    EXPECT_GT(model.rowCount(), qt::LetterSetModel::ShownBatch - 1);
+    while (model.canFetchMore(QModelIndex())) {
+        model.fetchMore(QModelIndex());
+    }
+    EXPECT_EQ(model.rowCount(), total - 2);
+    EXPECT_EQ(model.data(model.index(total - 3, 0)).toString(),
+              QStringLiteral("set") + QString::number(total - 1));
+
+    lists.letters.clear();
+    EXPECT_EQ(model.rowCount(), 0);
+    lists.letters.addItem(u"abc");
+    EXPECT_EQ(model.rowCount(), 1);
+}
+
 // Every operation of the packed store against a plain vector of texts, with snapshots taken
 // along the way that must keep the texts they saw.
 TEST(LetterSetStore, AgreesWithAPlainListThroughRandomEditsAndSnapshots) {

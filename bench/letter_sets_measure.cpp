@@ -1,0 +1,166 @@
+// wordloom-letter-sets-measure: the memory and drawing cost of large letter files in the real
+// window (Qt's "offscreen" platform unless another is set). Imports a letter file through "Load
+// Letters From Text File", starts a run over it with a small dictionary, and prints the
+// process's resident memory before and after each, and the time the letter list takes to
+// paint its first rows. Message boxes are recorded instead of shown.
+//
+// Usage: wordloom-letter-sets-measure LETTER-FILE [--no-run | --no-results]
+// (--no-results runs with every word-length box cleared, so the run lists nothing and what it
+// adds is the run's own memory)
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QTreeView>
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <memory>
+#include <string>
+
+#include "bench/gui_bench_support.h"
+#include "platform/qt/form1_widget.h"
+#include "platform/qt/qt_clipboard.h"
+#include "platform/qt/qt_controls.h"
+#include "platform/qt/qt_dialogs.h"
+#include "platform/qt/qt_list_views.h"
+#include "platform/qt/qt_main_window.h"
+#include "platform/qt/qt_settings_store.h"
+#include "platform/qt/qt_shell.h"
+#include "platform/qt/xlsx_spreadsheet.h"
+#include "window/form1.h"
+
+namespace {
+
+using namespace wordloom;
+using Clock = std::chrono::steady_clock;
+
+// Resident memory of this process in MB ("VmRSS" or "VmHWM" of /proc/self/status).
+double statusMegabytes(const char* field) {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind(field, 0) == 0) {
+            return std::stod(line.substr(std::strlen(field) + 1)) / 1024.0;
+        }
+    }
+    return 0;
+}
+
+double elapsedMs(Clock::time_point since) {
+    return std::chrono::duration<double, std::milli>(Clock::now() - since).count();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    QApplication app(argc, argv);
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: wordloom-letter-sets-measure LETTER-FILE [--no-run]\n");
+        return 2;
+    }
+    const bool run = !(argc > 2 && std::strcmp(argv[2], "--no-run") == 0);
+    const bool results = !(argc > 2 && std::strcmp(argv[2], "--no-results") == 0);
+    QTemporaryDir folder;
+    {
+        QFile dictionary(folder.filePath(QStringLiteral("words.dic")));
+        dictionary.open(QIODevice::WriteOnly);
+        dictionary.write("act\r\ncat\r\ntac\r\nat\r\nta\r\ndog\r\ngod\r\n");
+    }
+
+    platform::qt::Form1Widget form;
+    platform::qt::QtMainWindow mainWindow{form};
+    platform::qt::QtListView listView1{form.listView1(), form.letterSets()};
+    platform::qt::QtResultListView listView2{form.listView2(), form.results()};
+    std::array<std::unique_ptr<platform::qt::QtCheckBox>, 7> checks;
+    std::array<platform::CheckBox*, 7> checkPointers{};
+    for (std::size_t i = 0; i < checks.size(); ++i) {
+        checks[i] = std::make_unique<platform::qt::QtCheckBox>(form.check(static_cast<int>(i) + 1));
+        checkPointers[i] = checks[i].get();
+    }
+    platform::qt::QtProgressDisplay progressBar1{form.progressBar1()};
+    bench::RecordingMessageBox messages;
+    platform::qt::QtInputBox inputBox{&form};
+    bench::ScriptedFileDialog commonDialog1;
+    platform::qt::QtClipboard clipboard;
+    platform::qt::QtSettingsStore settings;
+    platform::qt::QtShell shell;
+    platform::qt::XlsxSpreadsheetService spreadsheets(
+        folder.path(), platform::qt::SpreadsheetProbe(), [](const QString&) { return true; });
+    platform::qt::QtEventPump events;
+    window::Form1 logic({
+        .Form1 = mainWindow,
+        .ListView1 = listView1,
+        .ListView2 = listView2,
+        .Check = checkPointers,
+        .ProgressBar1 = progressBar1,
+        .messages = messages,
+        .inputBox = inputBox,
+        .CommonDialog1 = commonDialog1,
+        .clipboard = clipboard,
+        .settings = settings,
+        .shell = shell,
+        .spreadsheets = spreadsheets,
+        .events = events,
+        .applicationFolder = folder.path().toStdU16String(),
+        .drawHomePageNumber = [] { return 0; },
+    });
+    logic.Form_Load();
+    form.show();
+    for (int i = 0; i < 20; ++i) {
+        QCoreApplication::processEvents();
+    }
+    std::printf("window shown:            RSS %7.1f MB\n", statusMegabytes("VmRSS:"));
+
+    commonDialog1.filesToOpen = {QString::fromLocal8Bit(argv[1]).toStdU16String()};
+    auto started = Clock::now();
+    logic.PushButton4_Click();
+    const double importMs = elapsedMs(started);
+    for (int i = 0; i < 20; ++i) {
+        QCoreApplication::processEvents();
+    }
+    const double afterImport = statusMegabytes("VmRSS:");
+    std::printf("after import:            RSS %7.1f MB, peak %7.1f MB, %d entries, %.0f ms\n",
+                afterImport, statusMegabytes("VmHWM:"), listView1.count(), importMs);
+
+    // The first rows painted at once, several times.
+    QWidget* viewport = form.listView1().viewport();
+    double slowestPaint = 0;
+    for (int i = 0; i < 5; ++i) {
+        started = Clock::now();
+        viewport->repaint();
+        slowestPaint = std::max(slowestPaint, elapsedMs(started));
+    }
+    std::printf("letter list paint:       slowest of 5: %.2f ms\n", slowestPaint);
+
+    if (run) {
+        double highest = 0;
+        QTimer sampler;
+        QObject::connect(&sampler, &QTimer::timeout,
+                         [&] { highest = std::max(highest, statusMegabytes("VmRSS:")); });
+        sampler.start(50);
+        for (auto& box : checks) {
+            box->setState(results ? 1 : 0);
+        }
+        started = Clock::now();
+        logic.PushButton2_Click();
+        const double runMs = elapsedMs(started);
+        highest = std::max(highest, statusMegabytes("VmRSS:"));
+        std::printf(
+            "during the run:          RSS at most %7.1f MB (+%.1f%% of after import), "
+            "%.0f ms, %d result rows, last message \"%s\"\n",
+            highest, (highest - afterImport) / afterImport * 100.0, runMs, listView2.count(),
+            messages.messages().empty()
+                ? ""
+                : QString::fromStdU16String(messages.messages().back().text).toUtf8().constData());
+    }
+    return 0;
+}
