@@ -563,6 +563,13 @@ __attribute__((target("avx2"))) void scanLongAvx2(LongSearch& search) {
     const __m256i nibble = _mm256_set1_epi8(0x0F);
     const __m256i byteOnes = _mm256_set1_epi8(1);
     const __m256i wordOnes = _mm256_set1_epi16(1);
+    const auto countBits = [&](__m256i lack) __attribute__((target("avx2"))) {
+        const __m256i low = _mm256_shuffle_epi8(nibbleBits, _mm256_and_si256(lack, nibble));
+        const __m256i high =
+            _mm256_shuffle_epi8(nibbleBits, _mm256_and_si256(_mm256_srli_epi16(lack, 4), nibble));
+        return _mm256_madd_epi16(_mm256_maddubs_epi16(_mm256_add_epi8(low, high), byteOnes),
+                                 wordOnes);
+    };
     const bool anyBlank = search.tiles.blanks > 0;
     std::size_t k = 0;
     for (; k + 8 <= count; k += 8) {
@@ -571,31 +578,38 @@ __attribute__((target("avx2"))) void scanLongAvx2(LongSearch& search) {
             _mm256_and_si256(_mm256_srli_epi32(first, MatchIndex::kLongLengthShift), lengthBits);
         const __m256i lengthWanted = _mm256_and_si256(_mm256_srlv_epi32(wanted, length), one);
         const __m256i lack0 = _mm256_and_si256(first, lacking[0]);
+        __m256i lacking0 = zero;
+        __m256i left;
+        if (!anyBlank) {
+            left = _mm256_cmpeq_epi32(lack0, zero);
+        } else {
+            lacking0 = countBits(lack0);
+            left = _mm256_cmpeq_epi32(_mm256_cmpgt_epi32(lacking0, blanks), zero);
+        }
+        left = _mm256_andnot_si256(_mm256_cmpeq_epi32(lengthWanted, zero), left);
+        auto pass = static_cast<unsigned>(_mm256_movemask_ps(_mm256_castsi256_ps(left)));
+        // Without blanks the first copies and the length rule out nearly every group of eight,
+        // so the masks of second and third copies are read only for the groups left. With
+        // blanks most groups are left, and the test would only cost a mispredicted branch.
+        if (!anyBlank && pass == 0) {
+            continue;
+        }
         const __m256i lack1 = _mm256_and_si256(
             _mm256_loadu_si256(reinterpret_cast<const __m256i*>(copies[1] + k)), lacking[1]);
         const __m256i lack2 = _mm256_and_si256(
             _mm256_loadu_si256(reinterpret_cast<const __m256i*>(copies[2] + k)), lacking[2]);
         __m256i fits;
         if (!anyBlank) {
-            const __m256i lack = _mm256_or_si256(lack0, _mm256_or_si256(lack1, lack2));
-            fits = _mm256_cmpeq_epi32(lack, zero);
+            fits = _mm256_cmpeq_epi32(_mm256_or_si256(lack1, lack2), zero);
         } else {
-            __m256i bits = zero;
-            for (const __m256i lack : {lack0, lack1, lack2}) {
-                bits = _mm256_add_epi8(
-                    bits, _mm256_shuffle_epi8(nibbleBits, _mm256_and_si256(lack, nibble)));
-                bits = _mm256_add_epi8(
-                    bits, _mm256_shuffle_epi8(
-                              nibbleBits, _mm256_and_si256(_mm256_srli_epi16(lack, 4), nibble)));
-            }
-            const __m256i lanes = _mm256_madd_epi16(_mm256_maddubs_epi16(bits, byteOnes), wordOnes);
+            const __m256i lanes =
+                _mm256_add_epi32(lacking0, _mm256_add_epi32(countBits(lack1), countBits(lack2)));
             fits = _mm256_cmpeq_epi32(_mm256_cmpgt_epi32(lanes, blanks), zero);
         }
-        const __m256i pass = _mm256_andnot_si256(_mm256_cmpeq_epi32(lengthWanted, zero), fits);
+        pass &= static_cast<unsigned>(_mm256_movemask_ps(_mm256_castsi256_ps(fits)));
         const auto spellOut = static_cast<unsigned>(_mm256_movemask_ps(_mm256_castsi256_ps(first)));
-        for (unsigned bits = static_cast<unsigned>(_mm256_movemask_ps(_mm256_castsi256_ps(pass)));
-             bits != 0; bits &= bits - 1) {
-            const auto lane = static_cast<unsigned>(__builtin_ctz(bits));
+        for (; pass != 0; pass &= pass - 1) {
+            const auto lane = static_cast<unsigned>(__builtin_ctz(pass));
             search.found(k + lane, ((spellOut >> lane) & 1u) != 0);
         }
     }
