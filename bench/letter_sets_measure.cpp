@@ -127,6 +127,7 @@ int main(int argc, char** argv) {
     for (int i = 0; i < 20; ++i) {
         QCoreApplication::processEvents();
     }
+    messages.printFailureReports(0);
     const double afterImport = statusMegabytes("VmRSS:");
     std::printf("after import:            RSS %7.1f MB, peak %7.1f MB, %d entries, %.0f ms\n",
                 afterImport, statusMegabytes("VmHWM:"), listView1.count(), importMs);

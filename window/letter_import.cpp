@@ -1,5 +1,9 @@
 #include "window/letter_import.h"
 
+#include <new>
+#include <stdexcept>
+#include <string>
+
 #include "engine/letter_file.h"
 #include "engine/text.h"
 #include "frame/appearance.h"
@@ -71,9 +75,15 @@ void ImportLetterFile(platform::ListView& target, const std::u16string& path,
     }
     // Only a regular file is read: a FIFO would block the window until a writer comes, and a
     // device such as /dev/zero never ends.
-    engine::readLetterFile(
-        engine::encodeUtf8(path), [&target](std::u16string&& entry) { target.addItem(entry); },
-        engine::LetterFileKinds::RegularOnly);
+    const std::string name = engine::encodeUtf8(path);
+    try {
+        engine::readLetterFile(
+            name, [&target](std::u16string&& entry) { target.addItem(entry); },
+            engine::LetterFileKinds::RegularOnly);
+    } catch (const std::bad_alloc&) {
+        throw std::runtime_error("Not enough memory to read the letter file '" + name +
+                                 "' to its end; the lines before were added.");
+    }
 }
 
 void Form1::PushButton4_Click() {

@@ -216,6 +216,33 @@ TEST(ImportLetterFile, KeepsTheEntriesAddedBeforeAFailure) {
     EXPECT_TRUE(messages.shownMessages.empty());
 }
 
+// A list that runs out of memory at its third entry.
+class ListOutOfMemoryAfterTwo : public fakes::FakeListView {
+public:
+    void addItem(const std::u16string& text) override {
+        if (count() == 2) {
+            throw std::bad_alloc();
+        }
+        FakeListView::addItem(text);
+    }
+};
+
+TEST(ImportLetterFile, SaysWhichFileRanOutOfMemoryAndKeepsTheEntriesBefore) {
+    fakes::TempFolder folder;
+    fakes::FakeMessageBox messages;
+    ListOutOfMemoryAfterTwo list;
+    const auto path = folder.write("sets.txt", "a\r\nb\r\nc\r\n");
+    try {
+        ImportLetterFile(list, path, messages);
+        FAIL() << "no exception";
+    } catch (const std::runtime_error& error) {
+        EXPECT_EQ(std::string(error.what()), "Not enough memory to read the letter file '" +
+                                                 std::string(path.begin(), path.end()) +
+                                                 "' to its end; the lines before were added.");
+    }
+    EXPECT_EQ(list.texts(), (Texts{u"a", u"b"}));
+}
+
 TEST(LoadLettersFromFile, ReportsADialogFailureAndImportsNothing) {
     Form1Harness h;
     h.loadFresh();
