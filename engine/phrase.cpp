@@ -86,51 +86,43 @@ std::uint64_t PhraseIndex::letterSignature(std::u16string_view letters) {
 
 PhraseIndex::PhraseIndex(const WordList& words) : m_list(&words) {
     m_words.reserve(words.size());
-    m_letters.reserve(words.textUnits());
-    m_text.reserve(words.textUnits());
-    std::u16string_view previous;
-    bool havePrevious = false;
     const LetterTable& table = letterTable();
     for (std::size_t position = 0; position < words.size(); ++position) {
         const std::u16string_view word = words[position];
-        if (havePrevious && word == previous) {
+        if (position > 0 && word == words[position - 1]) {
             continue;  // the same word again: one entry is enough
         }
-        previous = word;
-        havePrevious = true;
         if (word.empty() || word.size() > static_cast<std::size_t>(kMaxPhraseLetters)) {
             continue;
         }
-        const std::size_t lettersOffset = m_letters.size();
-        bool allLetters = true;
+        Word entry;
+        entry.position = static_cast<std::uint32_t>(position);
+        entry.loweredOffset = kAsStored;
+        entry.length = static_cast<std::uint32_t>(word.size());
+        // Most words are a-z alone: their signature comes with the check.
+        std::uint64_t signature = 0;
         bool plain = true;
         for (const char16_t unit : word) {
-            plain = plain && unit >= u'a' && unit <= u'z';
+            const unsigned letter = static_cast<unsigned>(unit) - u'a';
+            plain = plain && letter < 26;
+            signature |= std::uint64_t{1} << (letter & 63);
         }
-        if (plain) {
-            m_letters.append(word);
-        } else {
+        if (!plain) {
             const std::u16string lowered = toLowerCase(word);
+            bool allLetters = true;
             for (const char16_t unit : lowered) {
                 allLetters = allLetters && table.letter(unit);
             }
             if (!allLetters) {
                 continue;
             }
-            m_letters.append(lowered);
+            if (lowered != word) {
+                entry.loweredOffset = static_cast<std::uint32_t>(m_lowered.size());
+                m_lowered += lowered;
+            }
+            signature = letterSignature(lowered);
         }
-        Word entry;
-        entry.position = static_cast<std::uint32_t>(position);
-        entry.lettersOffset = static_cast<std::uint32_t>(lettersOffset);
-        entry.textOffset = static_cast<std::uint32_t>(m_text.size());
-        entry.length = static_cast<std::uint16_t>(word.size());
-        if (plain) {
-            m_text.append(word.begin(), word.end());
-        } else {
-            m_text += encodeUtf8(word);
-        }
-        entry.textBytes = static_cast<std::uint16_t>(m_text.size() - entry.textOffset);
-        entry.signature = letterSignature(lettersOf(entry));
+        entry.signature = signature;
         m_words.push_back(entry);
     }
 }

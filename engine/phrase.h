@@ -46,23 +46,26 @@ Phrase parsePhrase(std::u16string_view text);
 class PhraseIndex {
 public:
     struct Word {
-        std::uint32_t position;       // in the word list
-        std::uint32_t lettersOffset;  // its lower-cased letters in letters()
-        std::uint32_t textOffset;     // its text as stored, UTF-8, in text()
-        std::uint16_t length;         // letters (code units)
-        std::uint16_t textBytes;
+        std::uint32_t position;  // in the word list
+        // Where its lower-cased letters are, when they differ from the word (kAsStored: they
+        // do not).
+        std::uint32_t loweredOffset;
+        std::uint32_t length;     // letters (code units)
         std::uint64_t signature;  // letterSignature() of its letters
     };
+    static constexpr std::uint32_t kAsStored = 0xFFFFFFFF;
 
     explicit PhraseIndex(const WordList& words);
 
     const std::vector<Word>& words() const { return m_words; }
     std::u16string_view lettersOf(const Word& word) const {
-        return std::u16string_view(m_letters).substr(word.lettersOffset, word.length);
+        if (word.loweredOffset == kAsStored) {
+            return (*m_list)[word.position];
+        }
+        return std::u16string_view(m_lowered).substr(word.loweredOffset, word.length);
     }
-    std::string_view textOf(const Word& word) const {
-        return std::string_view(m_text).substr(word.textOffset, word.textBytes);
-    }
+    // The word as the list holds it.
+    std::u16string_view textOf(const Word& word) const { return (*m_list)[word.position]; }
 
     // The order of a text among the words in a line: the word-list order (binary), a text that
     // is not in the list falling between its neighbours.
@@ -78,8 +81,7 @@ public:
 private:
     const WordList* m_list;
     std::vector<Word> m_words;
-    std::u16string m_letters;
-    std::string m_text;
+    std::u16string m_lowered;
 };
 
 }  // namespace wordloom::engine

@@ -55,6 +55,10 @@ public:
                    std::size_t& branch) {
         std::lock_guard lock(m_mutex);
         while (!m_stop && (!m_root || m_nextBranch == m_root->branches.size())) {
+            if (m_control != nullptr && m_control->stop.load(std::memory_order_relaxed)) {
+                stopLocked();
+                return false;
+            }
             if (m_exhausted) {
                 return false;
             }

@@ -36,6 +36,17 @@ std::u16string subtractLetters(std::u16string_view from, std::u16string_view tak
     return rest;
 }
 
+// Appends the UTF-8 form of `text`; plain ASCII, the usual case, byte by byte.
+void appendUtf8(std::u16string_view text, std::string& out) {
+    for (const char16_t unit : text) {
+        if (unit >= 0x80) {
+            out += encodeUtf8(text);
+            return;
+        }
+    }
+    out.append(text.begin(), text.end());
+}
+
 std::uint64_t wordKey(int length, std::uint64_t rank) {
     return (std::uint64_t(kMaxPhraseLetters - length) << 40) | rank;
 }
@@ -132,7 +143,8 @@ Plan::Plan(const PhraseIndex& phraseIndex, const Phrase& phrase, const PhraseOpt
     const auto& words = phraseIndex.words();
     for (std::size_t w = 0; w < words.size(); ++w) {
         const PhraseIndex::Word& word = words[w];
-        if (word.length > letterCount || ((options.lengths >> (word.length - 1)) & 1u) == 0) {
+        if (word.length > static_cast<std::uint32_t>(letterCount) ||
+            ((options.lengths >> (word.length - 1)) & 1u) == 0) {
             continue;
         }
         const std::uint64_t outside = word.signature & ~realSignature;
@@ -180,6 +192,7 @@ Plan::Plan(const PhraseIndex& phraseIndex, const Phrase& phrase, const PhraseOpt
         }
         return a.word < b.word;
     });
+    std::vector<std::size_t> memberOffsets;
     for (std::size_t i = 0; i < sorted.size();) {
         std::size_t end = i + 1;
         while (end < sorted.size() && sorted[end].key == sorted[i].key) {
@@ -195,11 +208,19 @@ Plan::Plan(const PhraseIndex& phraseIndex, const Phrase& phrase, const PhraseOpt
         cls.length = static_cast<std::uint16_t>(cls.key.size());
         for (std::size_t m = i; m < end; ++m) {
             const PhraseIndex::Word& word = words[sorted[m].word];
-            members.push_back({wordKey(word.length, PhraseIndex::rankOfPosition(word.position)),
-                               phraseIndex.textOf(word).data(), word.textBytes});
+            const std::size_t offset = memberText.size();
+            appendUtf8(phraseIndex.textOf(word), memberText);
+            members.push_back(
+                {wordKey(static_cast<int>(word.length), PhraseIndex::rankOfPosition(word.position)),
+                 nullptr, static_cast<std::uint32_t>(memberText.size() - offset)});
+            memberOffsets.push_back(offset);
         }
         classes.push_back(std::move(cls));
         i = end;
+    }
+    // The texts are in place: turn the offsets into pointers.
+    for (std::size_t m = 0; m < members.size(); ++m) {
+        members[m].text = memberText.data() + memberOffsets[m];
     }
     if (blanks > 0) {
         for (const PlanClass& cls : classes) {
@@ -659,7 +680,7 @@ PhraseOutcome phrase_detail::runSingle(const Plan& plan, PhraseSink& sink, Phras
     } else if (plan.wordsLeft > 0 && plan.limit > 0 && !plan.classes.empty()) {
         BranchRunners runners(plan, out);
         BlankSets sets(plan);
-        while (!out.done && sets.next()) {
+        while (!out.done && !out.shouldStop() && sets.next()) {
             const auto root = buildRoot(plan, sets.current());
             if (!root) {
                 continue;

@@ -49,6 +49,7 @@ struct Plan {
     std::string linePrefix;
     std::vector<PlanClass> classes;
     std::vector<OutWord> members;
+    std::string memberText;
     std::vector<OutWord> contained;
     std::string containedText;
     std::u16string blankAlphabet;  // letters a blank can stand for, sorted
