@@ -92,7 +92,7 @@ public:
         }
         m_lines.clear();
         m_chosen = contained;
-        grow(0, used, letters, total);
+        grow(0, used, deficit(used), letters, total);
         answer.lines = m_lines;
         std::sort(answer.lines.begin(), answer.lines.end());
         return answer;
@@ -108,7 +108,26 @@ private:
         return missing;
     }
 
-    void grow(std::size_t from, std::map<char16_t, int>& used, int letters, int total) {
+    // Adds (step 1) or takes back (step -1) a word's letters; `missing` counts the letters used
+    // beyond the phrase's own.
+    void count(const std::u16string& letters, int step, std::map<char16_t, int>& used,
+               int& missing) const {
+        for (const char16_t unit : letters) {
+            const auto have = m_have.find(unit);
+            const int own = have == m_have.end() ? 0 : have->second;
+            int& now = used[unit];
+            if (step > 0) {
+                missing += now >= own ? 1 : 0;
+                ++now;
+            } else {
+                --now;
+                missing -= now >= own ? 1 : 0;
+            }
+        }
+    }
+
+    void grow(std::size_t from, std::map<char16_t, int>& used, int missing, int letters,
+              int total) {
         if (letters == total) {
             if (m_chosen.size() <= m_options.maxWords) {
                 record();
@@ -123,17 +142,14 @@ private:
             if (letters + static_cast<int>(letterText.size()) > total) {
                 continue;
             }
-            for (const char16_t unit : letterText) {
-                ++used[unit];
-            }
-            if (deficit(used) <= m_blanks) {
+            int more = missing;
+            count(letterText, 1, used, more);
+            if (more <= m_blanks) {
                 m_chosen.push_back(m_words[w]);
-                grow(w, used, letters + static_cast<int>(letterText.size()), total);
+                grow(w, used, more, letters + static_cast<int>(letterText.size()), total);
                 m_chosen.pop_back();
             }
-            for (const char16_t unit : letterText) {
-                --used[unit];
-            }
+            count(letterText, -1, used, more);
         }
     }
 
