@@ -37,11 +37,24 @@ void ResultsOutput::PushButton5_Click() {
         {u"Text Files (*.txt)", u"*.txt"},
         {u"All Files (*.*)", u"*"},
     };
-    std::u16string fileName;
-    op.step(112, [&] {
-        fileName = m_controls.CommonDialog1.chooseFileToSave(u"Save", filters, m_lastSavedName);
+    platform::FileDialog& dialog = m_controls.CommonDialog1;
+    // Read-only box ticked, several names allowed, explorer style, long names; no overwrite
+    // question is asked.
+    op.step(106, [&] {
+        dialog.setFlags(platform::FileDialogReadOnly | platform::FileDialogAllowMultiSelect |
+                        platform::FileDialogExplorer | platform::FileDialogLongNames);
     });
-    if (fileName.empty()) {
+    op.step(108, [&] { dialog.setDialogTitle(u"Save"); });
+    op.step(110, [&] { dialog.setFilter(filters); });
+    std::u16string chosen;
+    op.step(112, [&] {
+        // The dialog offers the last name saved to, never a letter file's name from the import.
+        dialog.setFileName(m_lastSavedName);
+        chosen = dialog.showSave();
+    });
+    std::u16string fileName;
+    op.step(114, [&] { fileName = chosen; });
+    if (op.test(116, [&] { return fileName.empty(); })) {
         return;  // cancelled
     }
     op.step(118, [&] { m_controls.Form1.setPointerShape(platform::PointerHourglass); });

@@ -98,6 +98,7 @@ TEST(SaveResults, AsksForATextFileAndWritesIt) {
     EXPECT_EQ(request.filters[1].caption, u"All Files (*.*)");
     EXPECT_EQ(request.filters[1].pattern, u"*");
     EXPECT_EQ(request.offeredName, u"");
+    EXPECT_EQ(request.flags, 0x280201u);
     EXPECT_EQ(readBytes(folder.path() / "results.txt"),
               "Unscramble Letters\t\r\ncat" + std::string(15, ' ') + "\t\r\n");
     EXPECT_EQ(f.Form1.shapes, (std::vector<int>{11, 0}));
@@ -130,10 +131,36 @@ TEST(SaveResults, OffersTheNameOfTheLastSuccessfulSaveOnly) {
 
 TEST(SaveResults, DialogFailureIsReportedAtStep112AndEndsTheCommand) {
     OutputFixture f;
-    f.CommonDialog1.fail.failNext.insert("chooseFileToSave");
+    f.CommonDialog1.fail.failNext.insert("showSave");
     f.output.PushButton5_Click();
     EXPECT_EQ(f.messages.texts(),
-              std::vector<std::u16string>{reportFor(u"Simulated failure in chooseFileToSave.",
-                                                    u"Form1.PushButton5_Click", 112)});
+              std::vector<std::u16string>{
+                  reportFor(u"Simulated failure in showSave.", u"Form1.PushButton5_Click", 112)});
     EXPECT_TRUE(f.Form1.shapes.empty());
+}
+
+TEST(SaveResults, EachDialogSettingFailsAtItsOwnLineAndTheSaveGoesOn) {
+    const struct {
+        const char* setting;
+        int step;
+    } cases[] = {{"setFlags", 106}, {"setDialogTitle", 108}, {"setFilter", 110}};
+    for (const auto& c : cases) {
+        OutputFixture f;
+        fakes::TempFolder folder;
+        f.addWord(u"cat", true);
+        f.CommonDialog1.nextSaveReply.push_back(nameIn(folder, "results.txt"));
+        f.CommonDialog1.fail.failNext.insert(c.setting);
+
+        f.output.PushButton5_Click();
+
+        const std::string setting = c.setting;
+        EXPECT_EQ(f.messages.texts(), std::vector<std::u16string>{reportFor(
+                                          u"Simulated failure in " +
+                                              std::u16string(setting.begin(), setting.end()) + u".",
+                                          u"Form1.PushButton5_Click", c.step)})
+            << c.setting;
+        EXPECT_EQ(f.CommonDialog1.saveRequests.size(), 1u) << c.setting;
+        EXPECT_EQ(entryCount(folder.path()), 1) << c.setting;
+        EXPECT_EQ(f.Form1.shapes, (std::vector<int>{11, 0})) << c.setting;
+    }
 }
