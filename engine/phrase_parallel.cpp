@@ -7,7 +7,6 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstring>
-#include <deque>
 #include <exception>
 #include <map>
 #include <mutex>
@@ -27,6 +26,9 @@ constexpr std::size_t kChunkBytes = std::size_t{128} << 10;
 constexpr std::size_t kHeldBytes = std::size_t{8} << 20;
 // Chunks the head piece may have waiting for the writer.
 constexpr std::size_t kHeadQueue = 8;
+// Pieces handed out beyond the head: bounds the bookkeeping when the head piece is long and the
+// pieces after it write nothing.
+constexpr std::uint64_t kPiecesAhead = 1024;
 
 struct Chunk {
     std::unique_ptr<char[]> data;
@@ -35,9 +37,22 @@ struct Chunk {
     std::uint64_t lines = 0;
 };
 
+// The chunks of one piece that the writer has not taken yet: chunks[taken] onwards. (A vector
+// costs nothing while empty, as most pieces' queues are.)
 struct Piece {
-    std::deque<Chunk> chunks;
+    std::vector<Chunk> chunks;
+    std::size_t taken = 0;
     bool finished = false;
+
+    std::size_t waiting() const { return chunks.size() - taken; }
+    Chunk take() {
+        Chunk chunk = std::move(chunks[taken++]);
+        if (taken == chunks.size()) {
+            chunks.clear();
+            taken = 0;
+        }
+        return chunk;
+    }
 };
 
 class Pipeline {
@@ -53,7 +68,8 @@ public:
     // The next piece to search; false when there is none left or the search is stopping.
     bool nextPiece(std::uint64_t& id, std::shared_ptr<const RootContext>& root,
                    std::size_t& branch) {
-        std::lock_guard lock(m_mutex);
+        std::unique_lock lock(m_mutex);
+        m_workerWake.wait(lock, [&] { return m_stop || m_nextId - m_head < kPiecesAhead; });
         while (!m_stop && (!m_root || m_nextBranch == m_root->branches.size())) {
             if (m_control != nullptr && m_control->stop.load(std::memory_order_relaxed)) {
                 stopLocked();
@@ -89,7 +105,7 @@ public:
                 return true;
             }
             if (id == m_head) {
-                return m_pieces[id].chunks.size() < kHeadQueue;
+                return m_pieces[id].waiting() < kHeadQueue;
             }
             return m_held + m_chunkBytes <= kHeldBytes;
         });
@@ -168,9 +184,8 @@ public:
                 if (m_exhausted && m_head == m_nextId) {
                     break;  // every piece written
                 }
-            } else if (!piece->second.chunks.empty()) {
-                Chunk chunk = std::move(piece->second.chunks.front());
-                piece->second.chunks.pop_front();
+            } else if (piece->second.waiting() != 0) {
+                Chunk chunk = piece->second.take();
                 lock.unlock();
                 std::size_t size = chunk.size;
                 std::uint64_t lines = chunk.lines;

@@ -258,7 +258,7 @@ TEST(PhraseDifferential, EveryJobCountWritesTheSameBytes) {
     const PhraseDictionary dictionary(items);
     PhraseOptions options;
     options.linePrefix = "a phrase\t";
-    const std::u16string phrases[] = {u"reinstallations", u"orientalist?", u"??"};
+    const std::u16string phrases[] = {u"reinstallations", u"orientalist?", u"??", u"?????"};
     for (const std::u16string& phrase : phrases) {
         const std::string single = searchText(dictionary, phrase, options);
         for (const unsigned jobs : {2u, 3u, 8u}) {
