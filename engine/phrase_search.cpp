@@ -215,6 +215,9 @@ Plan::Plan(const PhraseIndex& phraseIndex, const Phrase& phrase, const PhraseOpt
                  nullptr, static_cast<std::uint32_t>(memberText.size() - offset)});
             memberOffsets.push_back(offset);
         }
+        if (blanks > 0) {
+            byDeficit[cls.deficit].push_back(static_cast<std::uint32_t>(classes.size()));
+        }
         classes.push_back(std::move(cls));
         i = end;
     }
@@ -230,6 +233,48 @@ Plan::Plan(const PhraseIndex& phraseIndex, const Phrase& phrase, const PhraseOpt
         blankAlphabet.erase(std::unique(blankAlphabet.begin(), blankAlphabet.end()),
                             blankAlphabet.end());
     }
+}
+
+void Plan::classesWithin(std::u16string_view blankLetters,
+                         std::vector<std::uint32_t>& fitting) const {
+    fitting.clear();
+    if (blanks == 0) {
+        fitting.resize(classes.size());
+        for (std::size_t c = 0; c < classes.size(); ++c) {
+            fitting[c] = static_cast<std::uint32_t>(c);
+        }
+        return;
+    }
+    // A class fits when the blanks supply its deficit: collect the classes of every
+    // sub-multiset of the blank letters, then restore the class order.
+    std::vector<std::pair<char16_t, int>> letters;  // distinct blank letters, their counts
+    for (const char16_t unit : blankLetters) {
+        if (letters.empty() || letters.back().first != unit) {
+            letters.emplace_back(unit, 0);
+        }
+        ++letters.back().second;
+    }
+    std::vector<int> taken(letters.size(), 0);
+    std::u16string deficit;
+    for (;;) {
+        deficit.clear();
+        for (std::size_t i = 0; i < letters.size(); ++i) {
+            deficit.append(static_cast<std::size_t>(taken[i]), letters[i].first);
+        }
+        const auto group = byDeficit.find(deficit);
+        if (group != byDeficit.end()) {
+            fitting.insert(fitting.end(), group->second.begin(), group->second.end());
+        }
+        std::size_t at = 0;
+        while (at < letters.size() && taken[at] == letters[at].second) {
+            taken[at++] = 0;
+        }
+        if (at == letters.size()) {
+            break;
+        }
+        ++taken[at];
+    }
+    std::sort(fitting.begin(), fitting.end());
 }
 
 std::size_t Plan::maxLineBytes() const {
@@ -282,15 +327,11 @@ std::shared_ptr<const RootContext> buildRoot(const Plan& plan, std::u16string_vi
                                         letters.begin());
     };
     std::vector<std::uint32_t> fitting;
+    plan.classesWithin(blankLetters, fitting);
     std::array<std::uint32_t, kMaxPhraseLetters> holding{};
     int longest = 0;
-    for (std::size_t c = 0; c < plan.classes.size(); ++c) {
+    for (const std::uint32_t c : fitting) {
         const PlanClass& cls = plan.classes[c];
-        if (!std::includes(blankLetters.begin(), blankLetters.end(), cls.deficit.begin(),
-                           cls.deficit.end())) {
-            continue;
-        }
-        fitting.push_back(static_cast<std::uint32_t>(c));
         longest = std::max<int>(longest, cls.length);
         for (std::size_t i = 0; i < cls.key.size(); ++i) {
             if (i == 0 || cls.key[i] != cls.key[i - 1]) {

@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "phrase.h"
@@ -39,6 +40,9 @@ struct Plan {
     // Room a line can take at most.
     std::size_t maxLineBytes() const;
 
+    // The classes, in order, whose letters fit the phrase with these blank letters (sorted).
+    void classesWithin(std::u16string_view blankLetters, std::vector<std::uint32_t>& fitting) const;
+
     const PhraseIndex* index;
     std::u16string realLetters;  // sorted
     int blanks = 0;
@@ -53,6 +57,8 @@ struct Plan {
     std::vector<OutWord> contained;
     std::string containedText;
     std::u16string blankAlphabet;  // letters a blank can stand for, sorted
+    // With blanks: the classes by the letters they need beyond the phrase's own.
+    std::unordered_map<std::u16string, std::vector<std::uint32_t>> byDeficit;
 };
 
 // The multisets of blank letters in lexicographic order (one empty set without blanks).
