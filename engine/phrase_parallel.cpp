@@ -173,6 +173,7 @@ public:
         std::unique_lock lock(m_mutex);
         for (;;) {
             if (m_error || m_stop) {
+                outcome.stopped = true;  // a worker failed or saw the control flag
                 break;
             }
             if (m_control != nullptr && m_control->stop.load(std::memory_order_relaxed)) {

@@ -196,5 +196,33 @@ TEST(PhraseStop, ControlFlagStopsTheSearch) {
     }
 }
 
+// A watcher raising the flag while lines flow (here: the sink itself, on its first write).
+class StopFlagOnFirstWrite final : public engine::PhraseSink {
+public:
+    explicit StopFlagOnFirstWrite(engine::PhraseControl& control) : m_control(control) {}
+    bool write(std::string_view) override {
+        ++calls;
+        m_control.stop = true;
+        return true;
+    }
+    int calls = 0;
+
+private:
+    engine::PhraseControl& m_control;
+};
+
+TEST(PhraseStop, ControlFlagRaisedDuringTheSearchStopsIt) {
+    const PhraseDictionary dictionary(manyAnagramWords());
+    const engine::Phrase phrase = engine::parsePhrase(kManyAnagrams);
+    for (const unsigned jobs : {1u, 2u, 3u}) {
+        engine::PhraseControl control;
+        StopFlagOnFirstWrite sink(control);
+        const engine::PhraseOutcome outcome = engine::searchPhraseParallel(
+            *dictionary.index, phrase, PhraseOptions{}, sink, jobs, &control);
+        EXPECT_TRUE(outcome.stopped) << "jobs " << jobs;
+        EXPECT_EQ(sink.calls, 1) << "jobs " << jobs;
+    }
+}
+
 }  // namespace
 }  // namespace wordloom::tests
