@@ -129,9 +129,20 @@ Plan::Plan(const PhraseIndex& phraseIndex, const Phrase& phrase, const PhraseOpt
 
     // The words that fit the phrase with at most `blanks` letters to spare.
     std::uint8_t* const slots = slotTable();
+    // Cleared on every way out, a failed allocation included, so the next search starts clean.
+    struct ClearSlots {
+        std::uint8_t* slots;
+        const std::u16string& letters;
+        ~ClearSlots() {
+            for (const char16_t unit : letters) {
+                slots[unit] = 0;
+            }
+        }
+    };
     std::array<std::uint8_t, kMaxPhraseLetters + 1> have{};
     std::array<std::uint8_t, kMaxPhraseLetters + 1> used{};
     int distinct = 0;
+    const ClearSlots clearSlots{slots, real};
     for (const char16_t unit : real) {
         if (slots[unit] == 0) {
             slots[unit] = static_cast<std::uint8_t>(++distinct);
@@ -165,9 +176,6 @@ Plan::Plan(const PhraseIndex& phraseIndex, const Phrase& phrase, const PhraseOpt
         if (spare >= 0) {
             candidates.push_back(static_cast<std::uint32_t>(w));
         }
-    }
-    for (const char16_t unit : real) {
-        slots[unit] = 0;
     }
 
     // Group them by their sorted letters: the members of a class are interchangeable in the
