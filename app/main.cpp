@@ -132,7 +132,7 @@ int main(int argc, char* argv[]) {
     form.centreOnScreen();  // before the start-up, so its message boxes centre on the window too
     logic.Form_Load();
     if (mainWindow.ended()) {
-        return 0;  // the start-up ended the program before the window was shown
+        return 1;  // the start-up ended the program (no dictionary) before the window was shown
     }
     form.show();
     return QApplication::exec();

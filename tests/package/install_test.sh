@@ -62,5 +62,22 @@ if command -v Xvfb >/dev/null && command -v xdotool >/dev/null; then
     kill -TERM "$gui"
     wait "$gui" || fail "the window did not end cleanly under X"
     gui=
+
+    # Without words.dic the program says so and, once the message is answered, ends with 1.
+    rm "$app/words.dic"
+    DISPLAY=$display QT_QPA_PLATFORM=xcb "$root/usr/bin/wordloom" &
+    gui=$!
+    DISPLAY=$display timeout 20 xdotool search --sync --onlyvisible --name '^wordloom$' \
+        >/dev/null || fail "no message about the missing dictionary"
+    # The message box has the keyboard focus: Return answers it.
+    for attempt in 1 2 3 4 5 6 7 8 9 10; do
+        kill -0 "$gui" 2>/dev/null || break
+        DISPLAY=$display xdotool key Return 2>/dev/null || true
+        sleep 0.5
+    done
+    status=0
+    wait "$gui" || status=$?
+    gui=
+    [ "$status" -eq 1 ] || fail "without a dictionary the window ended with status $status, not 1"
 fi
 echo "install test passed"
