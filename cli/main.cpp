@@ -1,8 +1,12 @@
 // wordloom-unscramble: the batch form of the word unscrambler. Reads letter sets from the
-// command line or from letter files and lists the dictionary words each one spells.
+// command line, from letter files or from standard input and lists the dictionary words each
+// one spells.
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <exception>
 #include <new>
 #include <string>
 
@@ -11,12 +15,18 @@
 
 namespace {
 
+using wordloom::cli::diagnostic;
+
+void printError(const std::string& message) {
+    std::fprintf(stderr, "%s\n", diagnostic(message).c_str());
+}
+
 // The help and the version text, checked like the results: a full disk or a closed pipe is a
 // failure, not a success that printed nothing.
 int printText(const std::string& text, const char* what) {
     if (std::fputs(text.c_str(), stdout) == EOF || std::fflush(stdout) != 0) {
         const int error = errno;
-        std::fprintf(stderr, "Cannot write the %s: %s.\n", what, std::strerror(error));
+        printError(std::string("cannot write the ") + what + ": " + std::strerror(error));
         return wordloom::cli::ExitFailure;
     }
     return wordloom::cli::ExitSuccess;
@@ -27,9 +37,11 @@ int printText(const std::string& text, const char* what) {
 int main(int argc, char* argv[]) {
     using namespace wordloom::cli;
     try {
-        const ParseResult parsed = parseOptions(argc, argv);
+        const ParseResult parsed = parseOptions(argc, argv, isatty(STDIN_FILENO) != 0);
         if (!parsed.error.empty()) {
-            std::fprintf(stderr, "%s\n\n%s", parsed.error.c_str(), usageText().c_str());
+            // What is wrong, and where to look; the whole help would bury the one line.
+            printError(parsed.error);
+            std::fprintf(stderr, "Try '%s --help' for more information.\n", programName);
             return ExitUsage;
         }
         if (parsed.options.showHelp) {
@@ -41,7 +53,10 @@ int main(int argc, char* argv[]) {
         return runUnscramble(parsed.options, stdin, stdout, stderr);
     } catch (const std::bad_alloc&) {
         // Whatever ran out (the rows of a letter set full of blanks, say), say so plainly.
-        std::fputs("Not enough memory to go on.\n", stderr);
+        printError("not enough memory to go on");
+        return ExitFailure;
+    } catch (const std::exception& failure) {
+        printError(failure.what());
         return ExitFailure;
     }
 }

@@ -2,6 +2,8 @@
 
 #include <getopt.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cstdint>
 
 namespace wordloom::cli {
@@ -12,7 +14,37 @@ constexpr int minLength = 2;
 constexpr int maxLength = 8;
 
 // Long-only options get values outside the range of characters.
-enum LongOnly : int { FormatOption = 256, VersionOption };
+enum LongOnly : int { FormatOption = 256 };
+
+constexpr OptionSpec optionSpecs[] = {
+    {'d', "dictionary", 'd', "FILE", "word list to use (default: words.dic beside the program)",
+     "One word per line in UTF-8; items separated by commas and double-quoted items are "
+     "understood too. Words of fewer than two characters are left out. The default is the "
+     "window's own list (see FILES)."},
+    {'f', "file", 'f', "FILE",
+     "read letter sets from FILE, one per line; \"-\" reads standard input; may be given more "
+     "than once",
+     "Spaces at both ends of a line are dropped; empty lines are passed over. A line may end in "
+     "LF, CR LF or CR. Letter sets given as arguments and letter files run in the order of the "
+     "command line."},
+    {'l', "lengths", 'l', "LIST",
+     "word lengths to list, 2 to 8, such as 2-8 or 4,5,6 (default: 2-8)",
+     "LIST is a comma-separated list of lengths and ranges, such as 2,4-6; a length counts the "
+     "characters of a word."},
+    {FormatOption, "format", 0, "FORMAT",
+     "how to write the results:\n"
+     "words: one word per line (default)\n"
+     "tsv: the letter set as typed, a tab, the word\n"
+     "aligned: a column-aligned table, lines ending CR LF",
+     "The aligned table is the window's text export: the header line \"Unscramble Letters\", "
+     "then every word padded with spaces to the width of the widest possible cell and followed "
+     "by a tab."},
+    {'j', "jobs", 'j', "N", "match with N threads (default: one per processor core)",
+     "The output is the same for any number of threads: rows come in the order of the letter "
+     "sets. N lies between 1 and 1024; where the system allows fewer threads, fewer run."},
+    {'h', "help", 'h', nullptr, "show this help and exit", nullptr},
+    {'V', "version", 'V', nullptr, "show the version and exit", nullptr},
+};
 
 // Decimal digits only (no sign, no blanks), capped well above any value we accept.
 std::optional<unsigned> parseNumber(std::string_view text) {
@@ -48,20 +80,169 @@ std::string quoted(std::string_view text) {
     return result;
 }
 
+bool hasShortName(int reported) {
+    return std::any_of(std::begin(optionSpecs), std::end(optionSpecs),
+                       [reported](const OptionSpec& spec) {
+                           return spec.shortName != 0 && spec.shortName == reported;
+                       });
+}
+
 // The option as the user wrote it: "--name" without any "=value", or "-c" out of a cluster.
-// getopt_long reports a long option by its short letter (or 0 when unknown) and leaves the
-// argument it stopped at just before optind; a known letter there with "--" means a long option.
+// getopt_long reports a long option by its id (or 0 when unknown) and leaves the argument it
+// stopped at just before optind; a known id there with "--" means a long option.
 std::string optionName(std::string_view typed, int reported) {
-    const bool known =
-        reported == 0 || reported >= FormatOption ||
-        std::string_view("dfljh").find(static_cast<char>(reported)) != std::string_view::npos;
+    const bool known = reported == 0 || reported >= FormatOption || hasShortName(reported);
     if (known && typed.starts_with("--")) {
         return std::string(typed.substr(0, typed.find('=')));
     }
     return {'-', static_cast<char>(reported)};
 }
 
+// The getopt_long tables of the option table. "-": arguments that are no options come back in
+// place (as 1), so letter sets and files keep their command-line order. ":": a missing value is
+// told apart from an unknown option.
+struct GetoptTables {
+    std::vector<option> longOptions;
+    std::string shortOptions = "-:";
+
+    GetoptTables() {
+        for (const OptionSpec& spec : optionSpecs) {
+            const int hasArgument = spec.argument != nullptr ? required_argument : no_argument;
+            longOptions.push_back({spec.longName, hasArgument, nullptr, spec.id});
+            if (spec.shortName != 0) {
+                shortOptions.push_back(spec.shortName);
+                if (spec.argument != nullptr) {
+                    shortOptions.push_back(':');
+                }
+            }
+        }
+        longOptions.push_back({nullptr, 0, nullptr, 0});
+    }
+};
+
+// The option's names as help and manual show them, before the argument: "-d, --dictionary".
+std::string optionLabel(const OptionSpec& spec) {
+    std::string label = spec.shortName != 0 ? std::string{'-', spec.shortName, ',', ' '} : "    ";
+    return label + "--" + spec.longName;
+}
+
+// Help layout: descriptions start in this column and lines stay within the width.
+constexpr std::size_t helpColumn = 25;
+constexpr std::size_t helpWidth = 79;
+
+// Appends `text` word by word from column `at`, wrapping to `helpColumn` before `helpWidth`;
+// each '\n' in `text` starts a new line in that column.
+void appendWrapped(std::string& out, std::string_view text, std::size_t at) {
+    while (true) {
+        const std::size_t end = text.find('\n');
+        std::string_view line = text.substr(0, end);
+        bool lineStart = true;
+        while (!line.empty()) {
+            const std::size_t space = line.find(' ');
+            const std::string_view word = line.substr(0, space);
+            line.remove_prefix(space == std::string_view::npos ? line.size() : space + 1);
+            if (!lineStart && at + 1 + word.size() > helpWidth) {
+                out.append("\n").append(helpColumn, ' ');
+                at = helpColumn;
+                lineStart = true;
+            }
+            if (!lineStart) {
+                out.push_back(' ');
+                ++at;
+            }
+            out.append(word);
+            at += word.size();
+            lineStart = false;
+        }
+        out.push_back('\n');
+        if (end == std::string_view::npos) {
+            return;
+        }
+        text.remove_prefix(end + 1);
+        out.append(helpColumn, ' ');
+        at = helpColumn;
+    }
+}
+
+bool isWordCharacter(char c) {
+    return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '_';
+}
+
+// One line of plain text as roff: backslashes escaped, a dash that starts a word (an option, "-"
+// for standard input) as a minus sign, and `argument` in italics wherever it stands as a word of
+// its own.
+std::string roffEscaped(std::string_view text, std::string_view argument) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        const bool wordStart = i == 0 || !isWordCharacter(text[i - 1]);
+        if (!argument.empty() && wordStart && text.substr(i).starts_with(argument) &&
+            (i + argument.size() == text.size() || !isWordCharacter(text[i + argument.size()]))) {
+            out.append("\\fI").append(argument).append("\\fR");
+            i += argument.size() - 1;
+        } else if (c == '\\') {
+            out.append("\\e");
+        } else if (c == '-' &&
+                   (i == 0 || text[i - 1] == ' ' || text[i - 1] == '"' || text[i - 1] == '(')) {
+            out.append("\\-");
+        } else {
+            out.push_back(c);
+        }
+    }
+    return out;
+}
+
+// Roff input lines for escaped text: each sentence on a line of its own, lines broken at blanks
+// to stay within 80 bytes, and a line that would begin with a control character protected.
+void appendRoffLines(std::string& out, std::string_view escaped) {
+    constexpr std::size_t width = 79;
+    std::string line;
+    const auto endLine = [&] {
+        if (line.starts_with('.') || line.starts_with('\'')) {
+            out += "\\&";
+        }
+        out.append(line).push_back('\n');
+        line.clear();
+    };
+    while (!escaped.empty()) {
+        const std::size_t space = escaped.find(' ');
+        const std::string_view word = escaped.substr(0, space);
+        escaped.remove_prefix(space == std::string_view::npos ? escaped.size() : space + 1);
+        if (!line.empty() && line.size() + 1 + word.size() > width) {
+            endLine();
+        }
+        if (!line.empty()) {
+            line.push_back(' ');
+        }
+        line.append(word);
+        if (word.ends_with('.')) {
+            endLine();
+        }
+    }
+    if (!line.empty()) {
+        endLine();
+    }
+}
+
+// Plain text as roff lines; each '\n' in `text` becomes a line break.
+std::string roffText(std::string_view text, const char* argument) {
+    std::string out;
+    while (true) {
+        const std::size_t end = text.find('\n');
+        appendRoffLines(out, roffEscaped(text.substr(0, end), argument != nullptr ? argument : ""));
+        if (end == std::string_view::npos) {
+            return out;
+        }
+        out += ".br\n";
+        text.remove_prefix(end + 1);
+    }
+}
+
 }  // namespace
+
+std::span<const OptionSpec> optionTable() {
+    return optionSpecs;
+}
 
 std::optional<engine::LengthMask> parseLengths(std::string_view text) {
     std::uint32_t bits = 0;
@@ -90,27 +271,16 @@ std::optional<unsigned> parseJobs(std::string_view text) {
     return jobs;
 }
 
-ParseResult parseOptions(int argc, char* argv[]) {
-    static const option longOptions[] = {
-        {"dictionary", required_argument, nullptr, 'd'},
-        {"file", required_argument, nullptr, 'f'},
-        {"lengths", required_argument, nullptr, 'l'},
-        {"format", required_argument, nullptr, FormatOption},
-        {"jobs", required_argument, nullptr, 'j'},
-        {"help", no_argument, nullptr, 'h'},
-        {"version", no_argument, nullptr, VersionOption},
-        {nullptr, 0, nullptr, 0},
-    };
-    // "-": arguments that are no options come back in place (as 1), so letter sets and files
-    // keep their command-line order. ":": a missing value is told apart from an unknown option.
-    static const char shortOptions[] = "-:d:f:l:j:h";
+ParseResult parseOptions(int argc, char* argv[], bool inputIsTerminal) {
+    static const GetoptTables tables;
 
     ParseResult result;
     Options& options = result.options;
     opterr = 0;
     optind = 0;  // restarts getopt's scan, which matters when a process parses more than once
     int option;
-    while ((option = getopt_long(argc, argv, shortOptions, longOptions, nullptr)) != -1) {
+    while ((option = getopt_long(argc, argv, tables.shortOptions.c_str(), tables.longOptions.data(),
+                                 nullptr)) != -1) {
         const std::string_view value = optarg ? optarg : "";
         switch (option) {
             case 1:
@@ -119,7 +289,7 @@ ParseResult parseOptions(int argc, char* argv[]) {
             case 'd':
                 if (value.empty()) {
                     // An empty name would otherwise quietly mean the bundled words.dic.
-                    result.error = "The dictionary file name must not be empty.";
+                    result.error = "the dictionary file name must not be empty";
                     return result;
                 }
                 options.dictionaryPath = value;
@@ -131,8 +301,8 @@ ParseResult parseOptions(int argc, char* argv[]) {
                 if (auto lengths = parseLengths(value)) {
                     options.lengths = *lengths;
                 } else {
-                    result.error = "Word lengths must lie between 2 and 8, as in 2-8 or 4,5,6; " +
-                                   quoted(value) + " does not.";
+                    result.error = "invalid word lengths " + quoted(value) +
+                                   ": lengths lie between 2 and 8, as in 2-8 or 4,5,6";
                     return result;
                 }
                 break;
@@ -141,7 +311,7 @@ ParseResult parseOptions(int argc, char* argv[]) {
                     options.format = *format;
                 } else {
                     result.error =
-                        "The format must be words, tsv or aligned, not " + quoted(value) + ".";
+                        "invalid format " + quoted(value) + ": use words, tsv or aligned";
                     return result;
                 }
                 break;
@@ -149,25 +319,32 @@ ParseResult parseOptions(int argc, char* argv[]) {
                 if (auto jobs = parseJobs(value)) {
                     options.jobs = *jobs;
                 } else {
-                    result.error = "The number of jobs must be a whole number from 1 to " +
-                                   std::to_string(maxJobs) + ", not " + quoted(value) + ".";
+                    result.error = "invalid number of jobs " + quoted(value) +
+                                   ": use a whole number from 1 to " + std::to_string(maxJobs);
                     return result;
                 }
                 break;
             case 'h':
                 options.showHelp = true;
                 break;
-            case VersionOption:
+            case 'V':
                 options.showVersion = true;
                 break;
             case ':':
-                result.error = "The option " + quoted(optionName(argv[optind - 1], optopt)) +
-                               " needs a value.";
-                return result;
-            default:
                 result.error =
-                    "Unknown option " + quoted(optionName(argv[optind - 1], optopt)) + ".";
+                    "option " + quoted(optionName(argv[optind - 1], optopt)) + " needs a value";
                 return result;
+            default: {
+                const std::string_view typed = argv[optind - 1];
+                const std::string name = optionName(typed, optopt);
+                // getopt_long refuses "--help=x" as it does an unknown option; say which it is.
+                if (optopt != 0 && typed.starts_with("--") && typed.find('=') != typed.npos) {
+                    result.error = "option " + quoted(name) + " takes no value";
+                } else {
+                    result.error = "unknown option " + quoted(name);
+                }
+                return result;
+            }
         }
     }
     // Everything after "--" is a letter set, even when it starts with a dash.
@@ -175,37 +352,76 @@ ParseResult parseOptions(int argc, char* argv[]) {
         options.sources.push_back({LetterSource::Kind::Argument, argv[i]});
     }
     if (options.sources.empty() && !options.showHelp && !options.showVersion) {
-        result.error = "No letter sets given: name them as arguments or read them with -f FILE.";
+        if (inputIsTerminal) {
+            result.error = "no letter sets given: name them as arguments or read them with -f FILE";
+        } else {
+            options.sources.push_back({LetterSource::Kind::File, "-"});
+        }
     }
     return result;
 }
 
 std::string usageText() {
-    return "Usage: wordloom-unscramble [options] [LETTERS...]\n"
-           "Lists every dictionary word that each letter set spells; \"?\" stands for any one\n"
-           "letter. Letter sets run in the order given.\n"
-           "\n"
-           "Options:\n"
-           "  -d, --dictionary FILE  word list to use (default: words.dic beside the program)\n"
-           "  -f, --file FILE        read letter sets from FILE, one per line; \"-\" reads\n"
-           "                         standard input; may be given more than once\n"
-           "  -l, --lengths LIST     word lengths to list, 2 to 8, such as 2-8 or 4,5,6\n"
-           "                         (default: 2-8)\n"
-           "      --format FORMAT    words: one word per line (default)\n"
-           "                         tsv: the letter set as typed, a tab, the word\n"
-           "                         aligned: a column-aligned table, lines ending CR LF\n"
-           "  -j, --jobs N           match with N threads (default: one per processor core)\n"
-           "  -h, --help             show this help and exit\n"
-           "      --version          show the version and exit\n"
-           "\n"
-           "Letter sets shorter than 2 or longer than 27 characters are passed over, and lines of\n"
-           "letter files lose their blanks at both ends. Input and output are UTF-8.\n"
-           "Exit status: 0 on success, 1 when a file cannot be read or written, 2 on a usage "
-           "error.\n";
+    std::string text =
+        "Usage: wordloom-unscramble [OPTION]... [LETTERS]...\n"
+        "Lists every dictionary word that each letter set spells; \"?\" stands for any one\n"
+        "letter. Letter sets run in the order given. With no LETTERS and no -f, they are\n"
+        "read from standard input, one per line, unless it is a terminal.\n"
+        "\n"
+        "Options:\n";
+    for (const OptionSpec& spec : optionSpecs) {
+        std::string label = "  " + optionLabel(spec);
+        if (spec.argument != nullptr) {
+            label.append(" ").append(spec.argument);
+        }
+        text += label;
+        if (label.size() + 2 <= helpColumn) {
+            text.append(helpColumn - label.size(), ' ');
+        } else {
+            text.append("\n").append(helpColumn, ' ');
+        }
+        appendWrapped(text, spec.description, helpColumn);
+    }
+    text +=
+        "\n"
+        "Letter sets shorter than 2 or longer than 27 characters are passed over, and\n"
+        "lines of letter files lose their spaces at both ends. Input and output are\n"
+        "UTF-8.\n"
+        "Exit status: 0 on success, 1 when a file cannot be read or written, 2 on a\n"
+        "usage error.\n";
+    return text;
 }
 
 std::string versionText() {
-    return "wordloom-unscramble " WORDLOOM_VERSION "\n";
+    return std::string(programName) + " " WORDLOOM_VERSION "\n";
+}
+
+std::string manualOptions() {
+    std::string text = ".SH OPTIONS\n";
+    for (const OptionSpec& spec : optionSpecs) {
+        text += ".TP\n";
+        if (spec.shortName != 0) {
+            text.append("\\fB\\-").push_back(spec.shortName);
+            text += "\\fR, ";
+        }
+        text.append("\\fB\\-\\-").append(spec.longName).append("\\fR");
+        if (spec.argument != nullptr) {
+            text.append(" \\fI").append(spec.argument).append("\\fR");
+        }
+        text += "\n";
+        // The help's phrase becomes the manual's sentence.
+        std::string description = spec.description;
+        description[0] =
+            static_cast<char>(std::toupper(static_cast<unsigned char>(description[0])));
+        if (description.back() != '.') {
+            description += '.';
+        }
+        text += roffText(description, spec.argument);
+        if (spec.manualNote != nullptr) {
+            text += ".IP\n" + roffText(spec.manualNote, spec.argument);
+        }
+    }
+    return text;
 }
 
 }  // namespace wordloom::cli

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -8,6 +9,8 @@
 #include "engine/length_filter.h"
 
 namespace wordloom::cli {
+
+inline constexpr char programName[] = "wordloom-unscramble";
 
 enum class OutputFormat { Words, Tsv, Aligned };
 
@@ -28,13 +31,30 @@ struct Options {
     bool showVersion = false;
 };
 
+// One command-line option. The table of these is the only description of the options: the
+// getopt_long tables, the --help text and the OPTIONS section of the manual page are all made
+// from it, so they cannot disagree. A new option is one more row and one more case in
+// parseOptions.
+struct OptionSpec {
+    int id;                   // what getopt_long returns: the short letter, or a value above 255
+    const char* longName;     // without the leading dashes
+    char shortName;           // 0: the option has a long name only
+    const char* argument;     // the value's name ("FILE"); nullptr: the option takes no value
+    const char* description;  // plain text; each '\n' starts a new line (such as a value list)
+    const char* manualNote;   // more for the manual page only; nullptr: nothing more
+};
+
+std::span<const OptionSpec> optionTable();
+
 struct ParseResult {
     Options options;
-    std::string error;  // a usage error as one sentence; empty when the command line is sound
+    std::string error;  // a usage error as one short phrase; empty when the command line is sound
 };
 
 // Reads the command line with getopt_long. Never prints; the caller shows errors and usage.
-ParseResult parseOptions(int argc, char* argv[]);
+// Without letter sets or letter files the letter sets come from standard input ("-f -"), unless
+// it is a terminal, where nobody would know that the tool waits: that is a usage error.
+ParseResult parseOptions(int argc, char* argv[], bool inputIsTerminal = true);
 
 // "2-8", "4,5,6" or a mix such as "2,4-6"; every length must lie in 2..8.
 std::optional<engine::LengthMask> parseLengths(std::string_view text);
@@ -44,7 +64,11 @@ std::optional<unsigned> parseJobs(std::string_view text);
 
 inline constexpr unsigned maxJobs = 1024;
 
+// The --help text, its option list laid out from the option table.
 std::string usageText();
 std::string versionText();
+
+// The OPTIONS section of the manual page in roff, from the option table.
+std::string manualOptions();
 
 }  // namespace wordloom::cli

@@ -1,6 +1,7 @@
 #include "cli/unscramble_tool.h"
 
 #include <algorithm>
+#include <cctype>
 #include <exception>
 #include <filesystem>
 #include <memory>
@@ -38,8 +39,8 @@ unsigned jobCount(const Options& options) {
     return std::clamp(std::thread::hardware_concurrency(), 1u, maxJobs);
 }
 
-void printLine(std::FILE* err, const char* text) {
-    std::fprintf(err, "%s\n", text);
+void printLine(std::FILE* err, const std::string& text) {
+    std::fprintf(err, "%s\n", text.c_str());
 }
 
 // Loads the dictionary phase by phase. A file that cannot be read to its end (or that does not
@@ -52,31 +53,50 @@ std::shared_ptr<const engine::Dictionary> loadDictionary(const std::string& path
         loader.open();
         loader.readItems();
         if (loader.textLooksLikeUtf16()) {
-            printLine(err, ("The dictionary '" + path +
-                            "' is not UTF-8 text (it looks like UTF-16); its words will hardly "
-                            "match. Save it as UTF-8.")
-                               .c_str());
+            printLine(err, warning("the dictionary '" + path +
+                                   "' is not UTF-8 text (it looks like UTF-16), so its words will "
+                                   "hardly match; save it as UTF-8"));
         }
         loader.close();
         loader.sort();
         try {
             loader.buildIndex();
-        } catch (const engine::TooManyInitialGroups& warning) {
-            printLine(err, warning.what());
+        } catch (const engine::TooManyInitialGroups& tooMany) {
+            printLine(err, warning(tooMany.what()));
         }
     } catch (const std::exception& failure) {
-        printLine(err, failure.what());
+        printLine(err, diagnostic(failure.what()));
         return nullptr;
     }
     return loader.dictionary();
 }
 
+std::string withoutFullStop(std::string_view message) {
+    std::string text(message);
+    if (text.size() >= 2 && std::isupper(static_cast<unsigned char>(text[0])) != 0 &&
+        std::islower(static_cast<unsigned char>(text[1])) != 0) {
+        text[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(text[0])));
+    }
+    if (!text.empty() && text.back() == '.') {
+        text.pop_back();
+    }
+    return text;
+}
+
 }  // namespace
+
+std::string diagnostic(std::string_view message) {
+    return std::string(programName) + ": " + withoutFullStop(message);
+}
+
+std::string warning(std::string_view message) {
+    return std::string(programName) + ": warning: " + withoutFullStop(message);
+}
 
 int runUnscramble(const Options& options, std::FILE* in, std::FILE* out, std::FILE* err) {
     const std::string path = dictionaryPath(options);
     if (!isOrdinaryFile(path)) {
-        printLine(err, "Dictionary file not found.");
+        printLine(err, diagnostic("dictionary file not found: " + path));
         return ExitFailure;
     }
     const std::shared_ptr<const engine::Dictionary> dictionary = loadDictionary(path, err);
@@ -103,13 +123,13 @@ int runUnscramble(const Options& options, std::FILE* in, std::FILE* out, std::FI
                 throw;
             } catch (const std::exception& failure) {
                 // The letter sets read before the failure have run; the other files still run.
-                printLine(err, failure.what());
+                printLine(err, diagnostic(failure.what()));
                 status = ExitFailure;
             }
         }
         runner.finish();
     } catch (const OutputError& failure) {
-        printLine(err, failure.what());
+        printLine(err, diagnostic(failure.what()));
         return ExitFailure;
     }
     return status;

@@ -44,6 +44,11 @@ wordloom_gzip_install(packaging/changelog ${WORDLOOM_DOC_DIR})
 if(TARGET wordloom)
     wordloom_gzip_install(docs/man/wordloom.1 ${CMAKE_INSTALL_MANDIR}/man1)
 endif()
+# The batch tool's page is made from its template at build time (cli/CMakeLists.txt).
+install(FILES ${WORDLOOM_UNSCRAMBLE_MANUAL_GZ} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES data/wordloom-unscramble.bash-completion
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions
+        RENAME wordloom-unscramble)
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME wordloom)

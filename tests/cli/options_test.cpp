@@ -3,13 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <initializer_list>
+#include <sstream>
 #include <string>
 #include <vector>
 
 namespace wordloom::cli {
 namespace {
 
-ParseResult parse(std::initializer_list<const char*> arguments) {
+ParseResult parse(std::initializer_list<const char*> arguments, bool inputIsTerminal = true) {
     std::vector<std::string> texts{"wordloom-unscramble"};
     texts.insert(texts.end(), arguments.begin(), arguments.end());
     std::vector<char*> argv;
@@ -17,7 +18,7 @@ ParseResult parse(std::initializer_list<const char*> arguments) {
         argv.push_back(text.data());
     }
     argv.push_back(nullptr);
-    return parseOptions(static_cast<int>(texts.size()), argv.data());
+    return parseOptions(static_cast<int>(texts.size()), argv.data(), inputIsTerminal);
 }
 
 std::uint32_t bitsOf(std::initializer_list<int> lengths) {
@@ -75,27 +76,103 @@ TEST(ParseOptions, AcceptsAttachedAndSeparateValues) {
 }
 
 TEST(ParseOptions, NamesTheOffendingOption) {
-    EXPECT_EQ(parse({"-x", "ab"}).error, "Unknown option '-x'.");
-    EXPECT_EQ(parse({"-hx", "ab"}).error, "Unknown option '-x'.");
-    EXPECT_EQ(parse({"--frobnicate=1", "ab"}).error, "Unknown option '--frobnicate'.");
-    EXPECT_EQ(parse({"ab", "-d"}).error, "The option '-d' needs a value.");
-    EXPECT_EQ(parse({"ab", "--dictionary"}).error, "The option '--dictionary' needs a value.");
-    EXPECT_EQ(parse({"ab", "--format"}).error, "The option '--format' needs a value.");
+    EXPECT_EQ(parse({"-x", "ab"}).error, "unknown option '-x'");
+    EXPECT_EQ(parse({"-hx", "ab"}).error, "unknown option '-x'");
+    EXPECT_EQ(parse({"--frobnicate=1", "ab"}).error, "unknown option '--frobnicate'");
+    EXPECT_EQ(parse({"--help=1"}).error, "option '--help' takes no value");
+    EXPECT_EQ(parse({"ab", "-d"}).error, "option '-d' needs a value");
+    EXPECT_EQ(parse({"ab", "--dictionary"}).error, "option '--dictionary' needs a value");
+    EXPECT_EQ(parse({"ab", "--format"}).error, "option '--format' needs a value");
     EXPECT_EQ(parse({"--format", "csv", "ab"}).error,
-              "The format must be words, tsv or aligned, not 'csv'.");
+              "invalid format 'csv': use words, tsv or aligned");
     EXPECT_EQ(parse({"-l", "1-8", "ab"}).error,
-              "Word lengths must lie between 2 and 8, as in 2-8 or 4,5,6; '1-8' does not.");
+              "invalid word lengths '1-8': lengths lie between 2 and 8, as in 2-8 or 4,5,6");
     EXPECT_EQ(parse({"-j", "0", "ab"}).error,
-              "The number of jobs must be a whole number from 1 to 1024, not '0'.");
+              "invalid number of jobs '0': use a whole number from 1 to 1024");
 }
 
-TEST(ParseOptions, NeedsLetterSetsUnlessAskedForHelpOrVersion) {
+TEST(ParseOptions, ReadsStandardInputWithoutLetterSetsUnlessItIsATerminal) {
     EXPECT_EQ(parse({}).error,
-              "No letter sets given: name them as arguments or read them with -f FILE.");
+              "no letter sets given: name them as arguments or read them with -f FILE");
     EXPECT_EQ(parse({"-l", "3"}).error, parse({}).error);
-    EXPECT_EQ(parse({"-h"}).error, "");
+
+    const ParseResult piped = parse({"-l", "3"}, false);
+    ASSERT_EQ(piped.error, "");
+    ASSERT_EQ(piped.options.sources.size(), 1u);
+    EXPECT_EQ(piped.options.sources[0].kind, LetterSource::Kind::File);
+    EXPECT_EQ(piped.options.sources[0].text, "-");
+    // Letter sets or files on the command line leave standard input alone.
+    for (const ParseResult& given : {parse({"ab"}, false), parse({"-f", "x.txt"}, false)}) {
+        ASSERT_EQ(given.options.sources.size(), 1u);
+        EXPECT_NE(given.options.sources[0].text, "-");
+    }
+    // Help and version need no letter sets and read nothing.
+    for (const char* option : {"-h", "--help", "-V", "--version"}) {
+        EXPECT_EQ(parse({option}).error, "") << option;
+        EXPECT_TRUE(parse({option}, false).options.sources.empty()) << option;
+    }
     EXPECT_TRUE(parse({"--help"}).options.showHelp);
-    EXPECT_TRUE(parse({"--version"}).options.showVersion);
+    EXPECT_TRUE(parse({"-V"}).options.showVersion);
+}
+
+// The getopt tables, the help and the manual are all made from the option table: each of its
+// options must be understood under both its names and shown in the help and the manual.
+TEST(OptionTable, EveryOptionIsUnderstoodAndDocumented) {
+    const std::string help = usageText();
+    const std::string manual = manualOptions();
+    for (const OptionSpec& spec : optionTable()) {
+        std::vector<std::string> names{"--" + std::string(spec.longName)};
+        std::string label = "--" + std::string(spec.longName);
+        std::string manualLabel = "\\fB\\-\\-" + std::string(spec.longName) + "\\fR";
+        if (spec.shortName != 0) {
+            names.push_back({'-', spec.shortName});
+            label = std::string{'-', spec.shortName, ',', ' '} + label;
+            manualLabel = std::string("\\fB\\-") + spec.shortName + "\\fR, " + manualLabel;
+        }
+        if (spec.argument != nullptr) {
+            label.append(" ").append(spec.argument);
+            manualLabel.append(" \\fI").append(spec.argument).append("\\fR");
+        }
+        for (const std::string& name : names) {
+            // A value that is wrong for every option that takes one: only the value is refused.
+            const ParseResult result = parse({name.c_str(), "", "ab"});
+            EXPECT_EQ(result.error.find("unknown option"), std::string::npos) << result.error;
+        }
+        EXPECT_NE(help.find("  " + label + " "), std::string::npos) << label;
+        EXPECT_NE(manual.find(".TP\n" + manualLabel + "\n"), std::string::npos) << manualLabel;
+    }
+}
+
+TEST(UsageText, WrapsWithinEightyColumns) {
+    std::istringstream lines(usageText());
+    std::string line;
+    int count = 0;
+    while (std::getline(lines, line)) {
+        EXPECT_LE(line.size(), 79u) << line;
+        EXPECT_NE(line.back(), ' ') << line;
+        ++count;
+    }
+    EXPECT_GT(count, 10);
+}
+
+// Roff treats a backslash, and a dot or quote at the start of a line, as commands: the text of
+// the option table must reach the page as text.
+TEST(ManualOptions, WritesTheOptionTableAsPlainRoffLines) {
+    const std::string manual = manualOptions();
+    EXPECT_EQ(manual.rfind(".SH OPTIONS\n", 0), 0u);
+    std::istringstream lines(manual);
+    std::string line;
+    while (std::getline(lines, line)) {
+        EXPECT_LT(line.size(), 80u) << line;
+        ASSERT_FALSE(line.empty());
+        if (line[0] == '.') {
+            EXPECT_TRUE(line == ".TP" || line == ".IP" || line == ".br" || line == ".SH OPTIONS")
+                << line;
+        }
+        EXPECT_EQ(line.find(" -"), std::string::npos) << "an option's dash as a hyphen: " << line;
+    }
+    EXPECT_NE(manual.find("Read letter sets from \\fIFILE\\fR, one per line; \"\\-\" reads"),
+              std::string::npos);
 }
 
 TEST(ParseLengths, ReadsRangesListsAndMixes) {
