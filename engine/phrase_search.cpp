@@ -65,6 +65,12 @@ Plan::Plan(const PhraseIndex& phraseIndex, const Phrase& phrase, const PhraseOpt
     if (linePrefix.find('\n') != std::string::npos) {
         throw PhraseError("the line prefix may not hold a line end");
     }
+    // parsePhrase keeps to the limit; a phrase put together by hand must too (the letter counts
+    // and the search's fixed arrays are sized for it).
+    if (phrase.blanks < 0 || phrase.size() > kMaxPhraseLetters) {
+        throw PhraseError("a phrase can hold at most " + std::to_string(kMaxPhraseLetters) +
+                          " letters and blanks");
+    }
     std::u16string real = phrase.letters;
     std::sort(real.begin(), real.end());
     blanks = phrase.blanks;

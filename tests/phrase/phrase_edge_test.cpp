@@ -36,6 +36,27 @@ TEST(PhraseParse, TakesSixtyFourLettersAndRefusesMore) {
               "a phrase can hold at most 64 letters and blanks; this one has 65");
 }
 
+// A phrase built without parsePhrase is held to the same limit by the search itself.
+TEST(PhraseParse, SearchRefusesAnOverlongPhraseBuiltByHand) {
+    const PhraseDictionary dictionary({u"aa", u"a"});
+    engine::Phrase phrase;
+    phrase.letters = std::u16string(100, u'a');
+    StringSink sink;
+    EXPECT_THROW(engine::searchPhrase(*dictionary.index, phrase, {}, sink), PhraseError);
+    phrase.letters = std::u16string(64, u'a');
+    phrase.blanks = 1;
+    EXPECT_THROW(engine::searchPhraseParallel(*dictionary.index, phrase, {}, sink, 2), PhraseError);
+    phrase.blanks = 0;
+    PhraseOptions options;
+    options.lengths = engine::phraseLengthsBetween(1, 1);
+    EXPECT_EQ(engine::searchPhrase(*dictionary.index, phrase, options, sink).anagrams, 1u);
+    std::string line = "a";
+    for (int i = 1; i < 64; ++i) {
+        line += " a";
+    }
+    EXPECT_EQ(sink.text, line + "\n");
+}
+
 TEST(PhraseLines, LongestFirstThenWordListOrderRepeatsAllowedDuplicatesOnce) {
     const PhraseDictionary dictionary({u"ab", u"ba", u"ab", u"c", u"abc", u"ca", u"b"});
     PhraseOptions options;
