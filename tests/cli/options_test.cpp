@@ -1,4 +1,5 @@
 #include "cli/options.h"
+#include "cli/unscramble_tool.h"
 
 #include <gtest/gtest.h>
 
@@ -196,6 +197,17 @@ TEST(ParseJobs, AcceptsOneTo1024Threads) {
     for (const char* text : {"0", "1025", "-1", "2x", "", " 2", "4294967297"}) {
         EXPECT_FALSE(parseJobs(text).has_value()) << "'" << text << "'";
     }
+}
+
+// The engine's sentences read as the tool's own messages; an acronym that starts one stays.
+TEST(Diagnostic, StartsWithTheProgramsNameInLowerCaseWithoutTheFullStop) {
+    EXPECT_EQ(diagnostic("Not enough memory to read the dictionary 'a.dic'."),
+              "wordloom-unscramble: not enough memory to read the dictionary 'a.dic'");
+    EXPECT_EQ(diagnostic("UTF-8 only."), "wordloom-unscramble: UTF-8 only");
+    EXPECT_EQ(diagnostic("cannot write the help: No space left on device"),
+              "wordloom-unscramble: cannot write the help: No space left on device");
+    EXPECT_EQ(warning("A."), "wordloom-unscramble: warning: A");
+    EXPECT_EQ(diagnostic(""), "wordloom-unscramble: ");
 }
 
 }  // namespace
