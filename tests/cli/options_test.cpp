@@ -150,7 +150,7 @@ TEST(UsageText, WrapsWithinEightyColumns) {
     int count = 0;
     while (std::getline(lines, line)) {
         EXPECT_LE(line.size(), 79u) << line;
-        EXPECT_NE(line.back(), ' ') << line;
+        EXPECT_FALSE(line.ends_with(' ')) << line;
         ++count;
     }
     EXPECT_GT(count, 10);
