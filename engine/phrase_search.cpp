@@ -47,6 +47,17 @@ void appendUtf8(std::u16string_view text, std::string& out) {
     out.append(text.begin(), text.end());
 }
 
+// Copies a word's text into a line. Most words are short: those of up to 16 bytes go as one
+// 16-byte move, which may write past the word (the line has kCopySlack bytes of room to spare)
+// and read past it (every text buffer has kCopySlack bytes after its last word).
+inline void copyWord(char* to, const char* from, std::size_t bytes) {
+    if (bytes <= 16) {
+        std::memcpy(to, from, 16);
+    } else {
+        std::memcpy(to, from, bytes);
+    }
+}
+
 std::uint64_t wordKey(int length, std::uint64_t rank) {
     return (std::uint64_t(kMaxPhraseLetters - length) << 40) | rank;
 }
@@ -115,6 +126,7 @@ Plan::Plan(const PhraseIndex& phraseIndex, const Phrase& phrase, const PhraseOpt
     for (const auto& [text, key] : containedWords) {
         containedText += text;
     }
+    containedText.append(kCopySlack, '\0');
     {
         std::size_t offset = 0;
         for (const auto& [text, key] : containedWords) {
@@ -235,6 +247,7 @@ Plan::Plan(const PhraseIndex& phraseIndex, const Phrase& phrase, const PhraseOpt
         classes.push_back(std::move(cls));
         i = end;
     }
+    memberText.append(kCopySlack, '\0');
     // The texts are in place: turn the offsets into pointers.
     for (std::size_t m = 0; m < members.size(); ++m) {
         members[m].text = memberText.data() + memberOffsets[m];
@@ -292,8 +305,9 @@ void Plan::classesWithin(std::u16string_view blankLetters,
 }
 
 std::size_t Plan::maxLineBytes() const {
-    // Every letter is at most three UTF-8 bytes and is followed by at most one space.
-    return linePrefix.size() + 4 * kMaxPhraseLetters + 4;
+    // Every letter is at most three UTF-8 bytes and is followed by at most one space; the last
+    // word's copy may run kCopySlack bytes further.
+    return linePrefix.size() + 4 * kMaxPhraseLetters + 4 + kCopySlack;
 }
 
 bool BlankSets::next() {
@@ -587,7 +601,7 @@ private:
         std::memcpy(pos, m_plan.linePrefix.data(), m_plan.linePrefix.size());
         pos += m_plan.linePrefix.size();
         for (std::size_t i = 0; i < count; ++i) {
-            std::memcpy(pos, line[i]->text, line[i]->bytes);
+            copyWord(pos, line[i]->text, line[i]->bytes);
             pos += line[i]->bytes;
             *pos++ = ' ';
         }

@@ -16,6 +16,9 @@
 
 namespace wordloom::engine::phrase_detail {
 
+// Bytes a line may be written beyond its end, and read beyond a word's text, by the short copy.
+inline constexpr std::size_t kCopySlack = 16;
+
 // A word as a line prints it: its sort key (longer first, then word-list order) and its text.
 struct OutWord {
     std::uint64_t key;
