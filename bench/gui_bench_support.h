@@ -55,10 +55,6 @@ public:
     void setFilter(const std::vector<platform::FileFilter>&) override {}
     std::vector<std::u16string> showOpen() override { return filesToOpen; }
     std::u16string showSave() override { return fileToSave; }
-    std::u16string chooseFileToSave(std::u16string_view, const std::vector<platform::FileFilter>&,
-                                    const std::u16string&) override {
-        return fileToSave;
-    }
 };
 
 // The longest stretch without a round, from start() to stop(), counting both ends.

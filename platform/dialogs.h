@@ -61,11 +61,6 @@ public:
     // Shows the save dialog: the chosen path, or empty when cancelled. No overwrite question, no
     // extension added.
     virtual std::u16string showSave() = 0;
-
-    // The save dialog in one call: title, filters and offered name as given.
-    virtual std::u16string chooseFileToSave(std::u16string_view title,
-                                            const std::vector<FileFilter>& filters,
-                                            const std::u16string& offeredName) = 0;
 };
 
 }  // namespace wordloom::platform

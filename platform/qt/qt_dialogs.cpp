@@ -289,13 +289,4 @@ std::u16string QtFileDialog::showSave() {
     return chosen;
 }
 
-std::u16string QtFileDialog::chooseFileToSave(std::u16string_view title,
-                                              const std::vector<FileFilter>& filters,
-                                              const std::u16string& offeredName) {
-    setDialogTitle(std::u16string(title));
-    setFilter(filters);
-    setFileName(offeredName);
-    return showSave();
-}
-
 }  // namespace wordloom::platform::qt

@@ -91,9 +91,6 @@ public:
     void setFilter(const std::vector<FileFilter>& filters) override;
     std::vector<std::u16string> showOpen() override;
     std::u16string showSave() override;
-    std::u16string chooseFileToSave(std::u16string_view title,
-                                    const std::vector<FileFilter>& filters,
-                                    const std::u16string& offeredName) override;
 
 private:
     QPointer<QWidget> m_parent;

@@ -114,15 +114,6 @@ public:
         settings.offeredName = reply;
         return reply;
     }
-    std::u16string chooseFileToSave(std::u16string_view title,
-                                    const std::vector<wordloom::platform::FileFilter>& filters,
-                                    const std::u16string& offeredName) override {
-        fail.check("chooseFileToSave");
-        settings.title = title;
-        settings.filters = filters;
-        settings.offeredName = offeredName;
-        return showSave();
-    }
 };
 
 }  // namespace fakes

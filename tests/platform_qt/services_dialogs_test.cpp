@@ -117,7 +117,9 @@ TEST(QtFileDialog, CancelledDialogsAnswerEmpty) {
     dialogs.setFilter({{u"All Files (*.*)", u"*"}});
     EXPECT_TRUE(dialogs.showOpen().empty());
     rejectModal();
-    EXPECT_TRUE(dialogs.chooseFileToSave(u"Save", {{u"All Files (*.*)", u"*"}}, u"x.txt").empty());
+    dialogs.setDialogTitle(u"Save");
+    dialogs.setFileName(u"x.txt");
+    EXPECT_TRUE(dialogs.showSave().empty());
 }
 
 // Types `names` into the file dialog's name field in `folder` and presses its Open button, as a
@@ -204,10 +206,8 @@ TEST(QtFileDialog, LeavesNoFolderOrHistoryInTheUsersQtSettings) {
     typeNamesAndPressOpen(letters.path(), QStringLiteral("sets.txt"), openEnabled);
     EXPECT_EQ(dialogs.showOpen().size(), 1u);
     services_test::whenModalShown<QFileDialog>([](QFileDialog& dialog) { dialog.reject(); });
-    EXPECT_TRUE(dialogs
-                    .chooseFileToSave(u"Save", {},
-                                      letters.filePath(QStringLiteral("out.txt")).toStdU16String())
-                    .empty());
+    dialogs.setFileName(letters.filePath(QStringLiteral("out.txt")).toStdU16String());
+    EXPECT_TRUE(dialogs.showSave().empty());
     EXPECT_FALSE(QFileInfo::exists(qtProject));
 
     // Another Qt program's record stays as it was, and nothing of this program's is added.
