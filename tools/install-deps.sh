@@ -7,4 +7,4 @@ apt-get install -y -qq --no-install-recommends \
     build-essential cmake pkg-config clang libclang-rt-14-dev \
     qt6-base-dev libgl-dev libxlsxwriter-dev zlib1g-dev \
     libgtest-dev libgmock-dev libbenchmark-dev \
-    fonts-liberation xdg-utils python3 python3-openpyxl xvfb xdotool >/dev/null
+    fonts-liberation xdg-utils python3 python3-openpyxl xvfb xdotool mandoc >/dev/null
