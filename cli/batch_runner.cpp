@@ -30,6 +30,7 @@ BatchRunner::BatchRunner(const engine::Dictionary& dictionary, const OutputForma
       m_formatter(formatter),
       m_lengths(lengths),
       m_out(out),
+      m_wordBytes(dictionary.words()),
       m_capacity(tasksPerJob * jobs) {
     if (jobs > 1) {
         m_workers.reserve(jobs);
@@ -60,7 +61,7 @@ BatchRunner::~BatchRunner() {
 }
 
 void BatchRunner::write(std::string_view text) {
-    m_buffer += text;
+    m_buffer.append(text);
     if (m_buffer.size() >= writeSize) {
         flushBuffer();
     }
@@ -81,7 +82,12 @@ void BatchRunner::add(std::u16string_view letterSet) {
     while (m_tasks.size() >= m_capacity) {
         writeOldest(lock);
     }
-    m_tasks.push_back(Task{std::u16string(letterSet), {}, {}, false});
+    Task task{std::u16string(letterSet), {}, {}, false};
+    if (!m_spareOutputs.empty()) {
+        task.output = std::move(m_spareOutputs.back());
+        m_spareOutputs.pop_back();
+    }
+    m_tasks.push_back(std::move(task));
     lock.unlock();
     m_workReady.notify_one();
 }
@@ -100,10 +106,10 @@ void BatchRunner::finish() {
 }
 
 void BatchRunner::match(std::u16string_view letterSet, std::vector<std::uint32_t>& found,
-                        std::string& output) const {
+                        output::ByteBuffer& output) const {
     found.clear();
     engine::unscrambleLetterSet(m_dictionary, letterSet, m_lengths, found);
-    m_formatter.appendRows(output, letterSet, m_dictionary.words(), found);
+    m_formatter.appendRows(output, letterSet, m_wordBytes, found);
 }
 
 void BatchRunner::workerLoop() {
@@ -140,8 +146,10 @@ void BatchRunner::writeOldest(std::unique_lock<std::mutex>& lock) {
     if (task.failure) {
         std::rethrow_exception(task.failure);
     }
-    write(task.output);
+    write(task.output.view());
+    task.output.clear();
     lock.lock();
+    m_spareOutputs.push_back(std::move(task.output));
 }
 
 void BatchRunner::flushBuffer() {

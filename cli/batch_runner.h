@@ -16,6 +16,7 @@
 #include "cli/output_format.h"
 #include "engine/dictionary.h"
 #include "engine/length_filter.h"
+#include "output/row_bytes.h"
 
 namespace wordloom::cli {
 
@@ -29,7 +30,9 @@ public:
 // down to the calling thread alone) and writes their rows in the order the letter sets were
 // added, exactly as one thread would. At most a fixed number of letter sets per
 // thread are in flight at a time, so memory stays bounded by the dictionary and those letter
-// sets' results however many letter sets come. Output leaves in large writes.
+// sets' results however many letter sets come. Output leaves in large writes. The words' bytes
+// are prepared once, and the buffers rows are written into are kept and reused from letter set
+// to letter set.
 class BatchRunner {
 public:
     BatchRunner(const engine::Dictionary& dictionary, const OutputFormatter& formatter,
@@ -50,13 +53,13 @@ public:
 private:
     struct Task {
         std::u16string letterSet;
-        std::string output;
+        output::ByteBuffer output;
         std::exception_ptr failure;
         bool done = false;
     };
 
     void match(std::u16string_view letterSet, std::vector<std::uint32_t>& found,
-               std::string& output) const;
+               output::ByteBuffer& output) const;
     void workerLoop();
     void writeOldest(std::unique_lock<std::mutex>& lock);
     void flushBuffer();
@@ -65,8 +68,10 @@ private:
     const OutputFormatter& m_formatter;
     engine::LengthMask m_lengths;
     std::FILE* m_out;
-    std::string m_buffer;                // output gathered for the next large write
-    std::vector<std::uint32_t> m_found;  // scratch of the single-thread path
+    const output::WordBytes m_wordBytes;             // every word's UTF-8 bytes
+    output::ByteBuffer m_buffer;                     // output gathered for the next large write
+    std::vector<std::uint32_t> m_found;              // scratch of the single-thread path
+    std::vector<output::ByteBuffer> m_spareOutputs;  // of written tasks, for the next ones
 
     std::size_t m_capacity;
     std::mutex m_mutex;

@@ -1,6 +1,7 @@
 #include "cli/output_format.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "engine/text.h"
 
@@ -32,9 +33,7 @@ void appendUtf8(std::string& out, std::u16string_view text) {
     const bool ascii =
         std::all_of(text.begin(), text.end(), [](char16_t unit) { return unit < 0x80; });
     if (ascii) {
-        for (char16_t unit : text) {
-            out.push_back(static_cast<char>(unit));
-        }
+        out.append(text.begin(), text.end());
     } else {
         out += engine::encodeUtf8(text);
     }
@@ -45,44 +44,55 @@ OutputFormatter::OutputFormatter(OutputFormat format, engine::LengthMask lengths
 
 void OutputFormatter::appendHeader(std::string& out) const {
     if (m_format == OutputFormat::Aligned) {
-        appendCell(out, alignedHeader);
+        appendUtf8(out, alignedHeader);
+        out.append(m_columnWidth - alignedHeader.size(), ' ');
+        out += "\t\r\n";
+    }
+}
+
+void OutputFormatter::appendRows(output::ByteBuffer& out, std::u16string_view letterSet,
+                                 const output::WordBytes& words,
+                                 const std::vector<std::uint32_t>& found) const {
+    if (found.empty()) {
+        return;
+    }
+    switch (m_format) {
+        case OutputFormat::Words:
+            output::writeRows(out, found, words, 1, [&](char* at, std::uint32_t position) {
+                at = output::writeWord(at, words, position);
+                *at = '\n';
+                return at + 1;
+            });
+            break;
+        case OutputFormat::Tsv: {
+            std::string typed;
+            appendUtf8(typed, letterSet);
+            typed.push_back('\t');
+            output::writeRows(out, found, words, typed.size() + 1,
+                              [&](char* at, std::uint32_t position) {
+                                  std::memcpy(at, typed.data(), typed.size());
+                                  at = output::writeWord(at + typed.size(), words, position);
+                                  *at = '\n';
+                                  return at + 1;
+                              });
+            break;
+        }
+        case OutputFormat::Aligned:
+            output::writeRows(
+                out, found, words, m_columnWidth + 3, [&](char* at, std::uint32_t position) {
+                    return output::writeAlignedLine(at, words, position, m_columnWidth);
+                });
+            break;
     }
 }
 
 void OutputFormatter::appendRows(std::string& out, std::u16string_view letterSet,
                                  const engine::WordList& words,
                                  const std::vector<std::uint32_t>& found) const {
-    std::string typed;
-    if (m_format == OutputFormat::Tsv && !found.empty()) {
-        appendUtf8(typed, letterSet);
-        typed.push_back('\t');
-    }
-    for (std::uint32_t position : found) {
-        const std::u16string_view word = words[position];
-        switch (m_format) {
-            case OutputFormat::Words:
-                appendUtf8(out, word);
-                out.push_back('\n');
-                break;
-            case OutputFormat::Tsv:
-                out += typed;
-                appendUtf8(out, word);
-                out.push_back('\n');
-                break;
-            case OutputFormat::Aligned:
-                appendCell(out, word);
-                break;
-        }
-    }
-}
-
-// One line of the one-column table: the cell, spaces up to the column width, a tab, CR LF.
-void OutputFormatter::appendCell(std::string& out, std::u16string_view cell) const {
-    appendUtf8(out, cell);
-    if (cell.size() < m_columnWidth) {
-        out.append(m_columnWidth - cell.size(), ' ');
-    }
-    out += "\t\r\n";
+    const output::WordBytes prepared(words);
+    output::ByteBuffer rows;
+    appendRows(rows, letterSet, prepared, found);
+    out += rows.view();
 }
 
 }  // namespace wordloom::cli

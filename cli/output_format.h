@@ -9,6 +9,7 @@
 #include "cli/options.h"
 #include "engine/length_filter.h"
 #include "engine/word_list.h"
+#include "output/row_bytes.h"
 
 namespace wordloom::cli {
 
@@ -21,12 +22,15 @@ public:
     // What comes before the first row: the header line of the aligned table, nothing otherwise.
     void appendHeader(std::string& out) const;
 
+    // The rows of one letter set, written from the words' prepared bytes.
+    void appendRows(output::ByteBuffer& out, std::u16string_view letterSet,
+                    const output::WordBytes& words, const std::vector<std::uint32_t>& found) const;
+
+    // The same for a word list without prepared bytes (prepares them first: for small lists).
     void appendRows(std::string& out, std::u16string_view letterSet, const engine::WordList& words,
                     const std::vector<std::uint32_t>& found) const;
 
 private:
-    void appendCell(std::string& out, std::u16string_view cell) const;
-
     OutputFormat m_format;
     std::size_t m_columnWidth;  // of the aligned table, in UTF-16 code units
 };

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdlib>
+#include <cstring>
 #include <optional>
 #include <string>
 
@@ -217,14 +219,22 @@ enum class VectorLevel { None, Avx2, Avx512 };
 VectorLevel vectorLevel() {
     static const VectorLevel level = [] {
         __builtin_cpu_init();
+        VectorLevel supported = VectorLevel::None;
         if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
             __builtin_cpu_supports("avx512vl") && __builtin_cpu_supports("avx512vbmi")) {
-            return VectorLevel::Avx512;
+            supported = VectorLevel::Avx512;
+        } else if (__builtin_cpu_supports("avx2")) {
+            supported = VectorLevel::Avx2;
         }
-        if (__builtin_cpu_supports("avx2")) {
-            return VectorLevel::Avx2;
+        // WORDLOOM_SCAN=avx2 or =portable caps the scans at that path, so that the benchmarks
+        // can time the slower paths on a processor that has a faster one.
+        const char* cap = std::getenv("WORDLOOM_SCAN");
+        if (cap != nullptr && std::strcmp(cap, "avx2") == 0) {
+            supported = std::min(supported, VectorLevel::Avx2);
+        } else if (cap != nullptr && std::strcmp(cap, "portable") == 0) {
+            supported = VectorLevel::None;
         }
-        return VectorLevel::None;
+        return supported;
     }();
     return level;
 }

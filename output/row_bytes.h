@@ -1,0 +1,242 @@
+#pragma once
+
+// Result rows to bytes, fast: shared by the batch tool, the clipboard text and the text export.
+//
+// Every word's UTF-8 bytes are prepared once per dictionary (WordBytes), so a row costs a copy of
+// a few bytes and its padding instead of an allocation and a UTF-16 round trip. Rows are written
+// into a ByteBuffer that keeps spare room past its end: a short word is copied as one fixed-size
+// block, and the end then moves by the word's true length.
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <iterator>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/huge_page_buffer.h"
+#include "engine/text.h"
+#include "engine/word_list.h"
+
+namespace wordloom::output {
+
+// A growing byte buffer whose memory is kept when it is cleared, so that writing the next letter
+// set or the next export reuses pages the process already has.
+class ByteBuffer {
+public:
+    // Bytes past the reserved room that a writer may overwrite (whole-block copies, padding).
+    static constexpr std::size_t kSlack = 64;
+
+    const char* data() const { return m_data.get(); }
+    std::size_t size() const { return m_size; }
+    bool empty() const { return m_size == 0; }
+    std::size_t capacity() const { return m_capacity; }
+    std::string_view view() const { return {m_data.get(), m_size}; }
+    void clear() { m_size = 0; }
+
+    // Where the next `bytes` bytes go; kSlack more may be written there as scratch.
+    char* room(std::size_t bytes) {
+        if (m_capacity - m_size < bytes + kSlack) {
+            grow(bytes + kSlack);
+        }
+        return m_data.get() + m_size;
+    }
+    // Ends a write that started at room(): `end` is one past its last byte.
+    void commit(const char* end) { m_size = static_cast<std::size_t>(end - m_data.get()); }
+
+    void append(std::string_view bytes) {
+        char* at = room(bytes.size());
+        std::memcpy(at, bytes.data(), bytes.size());
+        m_size += bytes.size();
+    }
+
+private:
+    // Large buffers come in 2 MiB pages, which fault in far faster than small ones.
+    struct Release {
+        std::size_t bytes;
+        void operator()(char* block) const noexcept { engine::releaseBlock(block, bytes); }
+    };
+
+    void grow(std::size_t needed) {
+        const std::size_t capacity = std::max({m_capacity * 2, m_size + needed, std::size_t{4096}});
+        std::unique_ptr<char[], Release> grown(static_cast<char*>(engine::allocateBlock(capacity)),
+                                               Release{capacity});
+        if (m_size != 0) {
+            std::memcpy(grown.get(), m_data.get(), m_size);
+        }
+        m_data = std::move(grown);
+        m_capacity = capacity;
+    }
+
+    std::unique_ptr<char[], Release> m_data{nullptr, Release{0}};
+    std::size_t m_size = 0;
+    std::size_t m_capacity = 0;
+};
+
+// The UTF-8 bytes of every word of a word list, prepared once. Each word has a 16-byte slot at
+// its position: a word of up to 14 bytes (nearly all are) lies in the slot itself, so that a row
+// costs one memory access and one 16-byte copy; a longer word's slot names its place in a
+// separate block. Nearly every word is ASCII and is narrowed unit by unit; the rest go through
+// the encoder. The slots live in large pages, like the word list itself.
+class WordBytes {
+public:
+    struct alignas(16) Slot {
+        // bytes[0..13]: the word; bytes[14]: UTF-8 bytes minus UTF-16 code units; bytes[15]: the
+        // byte length, or kLong, when bytes[0..3] hold the word's index among the long words.
+        char bytes[16];
+    };
+    static constexpr std::size_t kInSlot = 14;
+    static constexpr unsigned char kLong = 0xFF;
+
+    explicit WordBytes(const engine::WordList& words) : m_slots(words.size()) {
+        std::string encoded;
+        for (std::size_t p = 0; p < words.size(); ++p) {
+            const std::u16string_view word = words[p];
+            Slot& slot = m_slots[p];
+            char16_t seen = 0;
+            if (word.size() <= kInSlot) {
+                for (std::size_t i = 0; i < word.size(); ++i) {
+                    seen |= word[i];
+                    slot.bytes[i] = static_cast<char>(word[i]);
+                }
+                if (seen < 0x80) {
+                    slot.bytes[15] = static_cast<char>(word.size());
+                    m_longest = std::max(m_longest, word.size());
+                    continue;
+                }
+            }
+            encoded = engine::encodeUtf8(word);
+            m_longest = std::max(m_longest, encoded.size());
+            // UTF-8 never takes fewer bytes than UTF-16 takes code units.
+            if (encoded.size() <= kInSlot) {
+                std::memcpy(slot.bytes, encoded.data(), encoded.size());
+                slot.bytes[14] = static_cast<char>(encoded.size() - word.size());
+                slot.bytes[15] = static_cast<char>(encoded.size());
+                continue;
+            }
+            const auto index = static_cast<std::uint32_t>(m_long.size());
+            m_long.push_back({m_longText.size(), encoded.size(), word.size()});
+            m_longText += encoded;
+            std::memcpy(slot.bytes, &index, sizeof index);
+            slot.bytes[15] = static_cast<char>(kLong);
+        }
+    }
+
+    std::size_t size() const { return m_slots.size(); }
+    const Slot& slot(std::uint32_t position) const { return m_slots[position]; }
+    std::string_view operator[](std::uint32_t position) const {
+        const Slot& s = m_slots[position];
+        const auto length = static_cast<unsigned char>(s.bytes[15]);
+        if (length != kLong) {
+            return {s.bytes, length};
+        }
+        const Long& word = m_long[longIndex(s)];
+        return {m_longText.data() + word.offset, word.length};
+    }
+    std::size_t byteLength(std::uint32_t position) const { return (*this)[position].size(); }
+    // The word's length in UTF-16 code units, which is what padding counts.
+    std::size_t units(std::uint32_t position) const {
+        const Slot& s = m_slots[position];
+        const auto length = static_cast<unsigned char>(s.bytes[15]);
+        if (length != kLong) {
+            return length - static_cast<unsigned char>(s.bytes[14]);
+        }
+        return m_long[longIndex(s)].units;
+    }
+    // The most bytes any word takes.
+    std::size_t longest() const { return m_longest; }
+    std::size_t memoryBytes() const {
+        return m_slots.capacity() * sizeof(Slot) + m_long.capacity() * sizeof(Long) +
+               m_longText.capacity();
+    }
+
+private:
+    struct Long {
+        std::size_t offset;
+        std::size_t length;
+        std::size_t units;
+    };
+    static std::uint32_t longIndex(const Slot& slot) {
+        std::uint32_t index = 0;
+        std::memcpy(&index, slot.bytes, sizeof index);
+        return index;
+    }
+
+    engine::HugePageVector<Slot> m_slots;
+    std::vector<Long> m_long;
+    std::string m_longText;
+    std::size_t m_longest = 0;
+};
+
+// ---- Row writers. Each writes at `at`, which needs room for the row and ByteBuffer::kSlack more
+// bytes, and returns the end of what it wrote.
+
+// The word's bytes.
+inline char* writeWord(char* at, const WordBytes& words, std::uint32_t position) {
+    const WordBytes::Slot& slot = words.slot(position);
+    const auto length = static_cast<unsigned char>(slot.bytes[15]);
+    if (length != WordBytes::kLong) {
+        std::memcpy(at, slot.bytes, sizeof slot.bytes);  // the bytes after the word are scratch
+        return at + length;
+    }
+    const std::string_view word = words[position];
+    std::memcpy(at, word.data(), word.size());
+    return at + word.size();
+}
+
+// `count` spaces.
+inline char* writeSpaces(char* at, std::size_t count) {
+    static constexpr char spaces[32] = {' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ',
+                                        ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ',
+                                        ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' '};
+    if (count <= sizeof spaces) {
+        std::memcpy(at, spaces, sizeof spaces);
+    } else {
+        std::memset(at, ' ', count);
+    }
+    return at + count;
+}
+
+// One line of a one-column aligned table: the word, spaces up to `width` code units (none when
+// the word is wider), a tab, CR LF.
+inline char* writeAlignedLine(char* at, const WordBytes& words, std::uint32_t position,
+                              std::size_t width) {
+    char* end = writeWord(at, words, position);
+    const std::size_t units = words.units(position);
+    if (units < width) {
+        end = writeSpaces(end, width - units);
+    }
+    std::memcpy(end, "\t\r\n", 4);
+    return end + 3;
+}
+
+// Writes one row per position with `write(at, position)`, where a row takes at most the word's
+// bytes and `overhead` more. Room is asked for many rows at once when every word is short, and
+// row by row otherwise, so that one very long word cannot make every row's room huge.
+template <class Positions, class Write>
+void writeRows(ByteBuffer& out, const Positions& positions, const WordBytes& words,
+               std::size_t overhead, Write&& write) {
+    constexpr std::size_t kShortRow = 256;
+    constexpr std::size_t kRowsAtOnce = 4096;
+    const std::size_t count = std::size(positions);
+    if (words.longest() + overhead <= kShortRow) {
+        for (std::size_t from = 0; from < count; from += kRowsAtOnce) {
+            const std::size_t to = std::min(count, from + kRowsAtOnce);
+            char* at = out.room((to - from) * (words.longest() + overhead));
+            for (std::size_t i = from; i < to; ++i) {
+                at = write(at, positions[i]);
+            }
+            out.commit(at);
+        }
+        return;
+    }
+    for (std::size_t i = 0; i < count; ++i) {
+        char* at = out.room(words.byteLength(positions[i]) + overhead);
+        out.commit(write(at, positions[i]));
+    }
+}
+
+}  // namespace wordloom::output
