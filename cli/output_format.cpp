@@ -11,8 +11,8 @@ namespace {
 
 constexpr std::u16string_view alignedHeader = u"Unscramble Letters";
 
-// The longest word the run can list: the matcher lists words of 2 to 8 code units only.
-constexpr int longestListedWord = 8;
+// The longest word the run can list: a letter set that runs holds at most 27 code units.
+constexpr int longestListedWord = 27;
 
 // The aligned column is as wide as its widest cell, the header included. Every row is a word of
 // a length that the chosen lengths allow, so the widest such length bounds the rows; knowing the
