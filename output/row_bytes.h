@@ -21,6 +21,10 @@
 #include "engine/text.h"
 #include "engine/word_list.h"
 
+namespace wordloom::engine {
+class Dictionary;
+}
+
 namespace wordloom::output {
 
 // A growing byte buffer whose memory is kept when it is cleared, so that writing the next letter
@@ -170,6 +174,11 @@ private:
     std::string m_longText;
     std::size_t m_longest = 0;
 };
+
+// The prepared bytes of the dictionary's words: made on the first call for a dictionary and kept
+// while it lives, so that later exports of its words reuse them. User-interface thread only.
+std::shared_ptr<const WordBytes> preparedWordBytes(
+    const std::shared_ptr<const engine::Dictionary>& dictionary);
 
 // ---- Row writers. Each writes at `at`, which needs room for the row and ByteBuffer::kSlack more
 // bytes, and returns the end of what it wrote.

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <new>
 #include <optional>
 #include <string>
 #include <vector>
@@ -12,14 +14,21 @@
 #include "output/aligned_text.h"
 #include "output/column_widths.h"
 #include "output/replacing_file.h"
+#include "output/row_bytes.h"
 
 namespace wordloom::output {
 
 namespace {
 
-// Text is gathered and encoded in chunks of about this many code units, so that a long list
-// costs a few large writes rather than one per row.
+// Text is gathered and encoded in chunks of about this many code units (bytes for the rows of
+// dictionary words), so that a long list costs a few large writes rather than one per row.
 constexpr std::size_t kChunkUnits = std::size_t{1} << 16;
+constexpr std::size_t kChunkBytes = std::size_t{1} << 20;
+
+// Rows of dictionary words are written in blocks of this many, with the window's yield once per
+// block instead of once per row and cell: the pump reads a clock on every call, which would cost
+// more than the row itself, and a block takes a few microseconds.
+constexpr int kRowsPerYield = 256;
 
 // Result text is nearly always ASCII, which needs no encoding: it is narrowed unit by unit, a
 // good deal faster than the general encoder on the tens of megabytes a long list produces.
@@ -28,6 +37,25 @@ std::string utf8Of(std::u16string_view text) {
         return std::string(text.begin(), text.end());
     }
     return engine::encodeUtf8(text);
+}
+
+// The width of a column of dictionary words: its header's and its longest cell's, ticked or not.
+// Yields once per block of rows.
+std::size_t wordColumnWidth(const platform::WordRows& table, const WordBytes& words,
+                            std::u16string_view header, const std::function<void()>& yield) {
+    std::size_t width = header.size();
+    const std::size_t rows = table.rows.size();
+    for (std::size_t from = 0; from < rows; from += kRowsPerYield) {
+        yield();
+        const std::size_t to = std::min(rows, from + kRowsPerYield);
+        for (std::size_t r = from; r < to; ++r) {
+            const std::uint32_t ref = table.rows[r].ref;
+            width = std::max(width, (ref & platform::WordRows::TextRef) != 0
+                                        ? table.texts[ref & ~platform::WordRows::TextRef].size()
+                                        : words.units(ref));
+        }
+    }
+    return width;
 }
 
 std::u16string decimal(int number) {
@@ -58,11 +86,29 @@ bool SaveListviewProperlySpaced(const platform::ListView& list, std::u16string_v
 
     std::shared_ptr<const platform::TableSnapshot> table =
         std::make_shared<const platform::TableData>();
-    op.step(110, [&] { table = list.snapshot(); });
-    std::vector<std::size_t> widths;
-    op.step(112, [&] {
-        widths = measureColumnWidths(*table, HeaderWidths::Counted, [&] { yieldAt(118); });
+    const platform::WordRows* wordRows = nullptr;
+    op.step(110, [&] {
+        table = list.snapshot();
+        wordRows = table->wordRows();
     });
+    std::vector<std::size_t> widths;
+    std::shared_ptr<const WordBytes> wordBytes;
+    op.step(112, [&] {
+        if (wordRows != nullptr) {
+            try {
+                wordBytes = preparedWordBytes(wordRows->dictionary);
+            } catch (const std::bad_alloc&) {
+                wordRows = nullptr;  // no room for the prepared bytes: cell by cell then
+            }
+        }
+        if (wordRows != nullptr) {
+            widths = {
+                wordColumnWidth(*wordRows, *wordBytes, table->header(1), [&] { yieldAt(118); })};
+        } else {
+            widths = measureColumnWidths(*table, HeaderWidths::Counted, [&] { yieldAt(118); });
+        }
+    });
+    const bool byWords = wordRows != nullptr && widths.size() == 1;
 
     progressGroup(142, 10);
 
@@ -71,17 +117,32 @@ bool SaveListviewProperlySpaced(const platform::ListView& list, std::u16string_v
 
     std::u16string chunk;
     chunk.reserve(kChunkUnits * 2);
+    ByteBuffer bytes;
     const auto flush = [&] {
-        file->write(utf8Of(chunk));
-        chunk.clear();
+        if (!chunk.empty()) {
+            bytes.append(utf8Of(chunk));
+            chunk.clear();
+        }
+        file->write(bytes.view());
+        bytes.clear();
     };
     // After a failed write the user has been told once; the rest is dropped.
     const auto writeAt = [&](std::int32_t step) {
         op.step(step, [&] {
-            if (chunk.size() >= kChunkUnits && !file->failed()) {
+            if (file->failed()) {
+                chunk.clear();
+                bytes.clear();
+            } else if (chunk.size() >= kChunkUnits || bytes.size() >= kChunkBytes) {
                 flush();
             }
         });
+    };
+    const auto setRowProgress = [&](int j, int rows) {
+        op.step(206,
+                [&] { progress->setValue(static_cast<double>(rows / 2000 + j) / rows * 100); });
+        if (j % 1000 == 0) {
+            op.step(210, [&] { progress->setText(writingText + u" (" + decimal(j) + u")"); });
+        }
     };
 
     // A file that could not be created gets neither a header nor rows.
@@ -93,27 +154,60 @@ bool SaveListviewProperlySpaced(const platform::ListView& list, std::u16string_v
         progressGroup(172, 20);
 
         const int rows = table->rowCount();
-        for (int j = 1; j <= rows; ++j) {
-            yieldAt(186);
-            if (!table->isChecked(j)) {
-                continue;
-            }
-            op.step(196,
-                    [&] { appendAlignedRowLine(chunk, *table, j, widths, [&] { yieldAt(194); }); });
-            if (progress != nullptr) {
-                yieldAt(204);
-                // From 2000 rows on the value runs slightly ahead, ending up to about 0.05 above
-                // 100.
-                op.step(206, [&] {
-                    progress->setValue(static_cast<double>(rows / 2000 + j) / rows * 100);
-                });
-                if (j % 1000 == 0) {
-                    op.step(210,
-                            [&] { progress->setText(writingText + u" (" + decimal(j) + u")"); });
+        if (byWords) {
+            // The rows of dictionary words: each ticked row is a copy of its word's prepared
+            // bytes and the padding. From 2000 rows on the progress value runs slightly ahead,
+            // ending up to about 0.05 above 100.
+            bytes.append(utf8Of(chunk));  // the header line goes first
+            chunk.clear();
+            const std::size_t width = widths.front();
+            const WordBytes& words = *wordBytes;
+            const std::size_t rowLimit = words.longest() + width + 3;
+            for (std::int64_t from = 1; from <= rows; from += kRowsPerYield) {
+                const auto to =
+                    static_cast<int>(std::min<std::int64_t>(rows, from + kRowsPerYield - 1));
+                yieldAt(186);
+                for (auto j = static_cast<int>(from); j <= to; ++j) {
+                    const platform::WordRows::Row row =
+                        wordRows->rows[static_cast<std::size_t>(j - 1)];
+                    if (!row.checked) {
+                        continue;
+                    }
+                    op.step(196, [&] {
+                        if ((row.ref & platform::WordRows::TextRef) != 0) {
+                            appendPaddedCell(
+                                chunk, wordRows->texts[row.ref & ~platform::WordRows::TextRef],
+                                width);
+                            chunk += u"\r\n";
+                            bytes.append(utf8Of(chunk));
+                            chunk.clear();
+                        } else {
+                            bytes.commit(
+                                writeAlignedLine(bytes.room(rowLimit), words, row.ref, width));
+                        }
+                    });
+                    if (progress != nullptr) {
+                        setRowProgress(j, rows);
+                    }
                 }
-                yieldAt(212);
+                writeAt(222);
             }
-            writeAt(222);
+        } else {
+            for (int j = 1; j <= rows; ++j) {
+                yieldAt(186);
+                if (!table->isChecked(j)) {
+                    continue;
+                }
+                op.step(196, [&] {
+                    appendAlignedRowLine(chunk, *table, j, widths, [&] { yieldAt(194); });
+                });
+                if (progress != nullptr) {
+                    yieldAt(204);
+                    setRowProgress(j, rows);
+                    yieldAt(212);
+                }
+                writeAt(222);
+            }
         }
     }
 

@@ -1,10 +1,32 @@
 #pragma once
 
+#include <cstdint>
+#include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
+namespace wordloom::engine {
+class Dictionary;
+}
+
 namespace wordloom::platform {
+
+// The rows of a one-column list whose cells are words of a dictionary, with their check marks:
+// what the result list holds. The output commands write such rows from the words' prepared
+// bytes rather than reading them cell by cell.
+struct WordRows {
+    struct Row {
+        std::uint32_t ref;  // a word position, or TextRef | index into `texts`
+        bool checked;
+    };
+    static constexpr std::uint32_t TextRef = 0x80000000u;
+
+    std::shared_ptr<const engine::Dictionary> dictionary;
+    std::span<const Row> rows;
+    std::span<const std::u16string> texts;
+};
 
 // An immutable copy of a list's table data (headers, cells, check marks), taken when an output
 // command starts so that edits made while it yields cannot pull rows from under it.
@@ -17,6 +39,8 @@ public:
     virtual int rowCount() const = 0;
     virtual std::u16string_view cell(int row, int column) const = 0;  // empty when absent
     virtual bool isChecked(int row) const = 0;
+    // The same table as word rows, when it has one column of dictionary words; null otherwise.
+    virtual const WordRows* wordRows() const { return nullptr; }
 };
 
 // A snapshot that owns plain copies of everything: for small lists and for tests.

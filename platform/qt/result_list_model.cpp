@@ -27,7 +27,11 @@ public:
         : m_headers(std::move(headers)),
           m_dictionary(std::move(dictionary)),
           m_rows(std::move(rows)),
-          m_texts(std::move(texts)) {}
+          m_texts(std::move(texts)) {
+        m_wordRows.dictionary = m_dictionary;
+        m_wordRows.rows = m_rows;
+        m_wordRows.texts = m_texts;
+    }
 
     int columnCount() const override { return static_cast<int>(m_headers.size()); }
     std::u16string_view header(int column) const override {
@@ -41,12 +45,16 @@ public:
     bool isChecked(int row) const override {
         return m_rows.at(static_cast<std::size_t>(row - 1)).checked;
     }
+    const WordRows* wordRows() const override {
+        return m_headers.size() == 1 && m_dictionary ? &m_wordRows : nullptr;
+    }
 
 private:
     std::vector<std::u16string> m_headers;
     std::shared_ptr<const engine::Dictionary> m_dictionary;
     std::vector<ResultListModel::Row> m_rows;
     std::vector<std::u16string> m_texts;
+    WordRows m_wordRows;
 };
 
 }  // namespace

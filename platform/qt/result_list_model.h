@@ -28,11 +28,8 @@ namespace wordloom::platform::qt {
 class ResultListModel : public ListModelBase {
     Q_OBJECT
 public:
-    struct Row {
-        std::uint32_t ref;  // a word position, or TextRef | index into the kept texts
-        bool checked;
-    };
-    static constexpr std::uint32_t TextRef = 0x80000000u;
+    using Row = WordRows::Row;  // a word position, or TextRef | index into the kept texts
+    static constexpr std::uint32_t TextRef = WordRows::TextRef;
     static constexpr std::chrono::milliseconds AnnounceInterval{250};
 
     explicit ResultListModel(QObject* parent = nullptr);

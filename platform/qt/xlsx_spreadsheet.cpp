@@ -3,6 +3,7 @@
 #include <xlsxwriter.h>
 
 #include <unistd.h>
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QDesktopServices>
 #include <QDir>
@@ -11,7 +12,10 @@
 #include <QUrl>
 
 #include <algorithm>
+#include <chrono>
+#include <future>
 #include <stdexcept>
+#include <system_error>
 #include <utility>
 
 #include "service_text.h"
@@ -163,10 +167,34 @@ void XlsxSpreadsheet::autoFitColumns() {
     }
 }
 
+namespace {
+
+// Writing the workbook file (assembling and compressing its parts) takes a few hundred
+// milliseconds for a long list. It runs on a thread of its own while this one lets the window
+// process its events every few milliseconds, so the window keeps repainting; without a thread to
+// spare it runs here.
+lxw_error closeWhileTheWindowRuns(lxw_workbook* workbook) {
+    std::future<lxw_error> closing;
+    try {
+        closing = std::async(std::launch::async, [workbook] { return workbook_close(workbook); });
+    } catch (const std::system_error&) {
+        return workbook_close(workbook);
+    }
+    while (closing.wait_for(std::chrono::milliseconds(10)) != std::future_status::ready) {
+        QCoreApplication::processEvents();
+    }
+    return closing.get();
+}
+
+}  // namespace
+
 void XlsxSpreadsheet::show() {
     worksheet();  // throws when no workbook is open
     m_worksheet = nullptr;
-    const lxw_error error = workbook_close(std::exchange(m_workbook, nullptr));
+    // The workbook stays registered while its file is written, so that an exit meanwhile
+    // removes the unfinished file.
+    const lxw_error error = closeWhileTheWindowRuns(m_workbook);
+    m_workbook = nullptr;
     if (error != LXW_NO_ERROR) {
         QFile::remove(m_filePath);
         throw std::runtime_error(
