@@ -1,7 +1,7 @@
 // wordloom-bench: times the matcher against the plain word-by-word algorithm on the bundled
 // dictionary, the dictionary load, the engine's memory and the matcher's scaling over threads.
 //
-// Usage: wordloom-bench [path/to/words.dic] [--quick]
+// Usage: wordloom-bench [path/to/words.dic] [--quick] [--scan-paths]
 // The batch tool's end-to-end figures run wordloom-unscramble from beside this program (or the
 // path in WORDLOOM_UNSCRAMBLE) and Debian's `an` when it is installed.
 //        wordloom-bench --crafted-sort [WORDS]   (the load of a list arranged against the sort)
@@ -485,15 +485,24 @@ int main(int argc, char** argv) {
     }
     std::string path = besideProgram("words.dic");
     bool quick = false;
+    bool scanPathsOnly = false;  // only the scan paths on (b)
     for (int i = 1; i < argc; ++i) {
         const std::string argument = argv[i];
         if (argument == "--quick") {
             quick = true;
+        } else if (argument == "--scan-paths") {
+            scanPathsOnly = true;
         } else {
             path = argument;
         }
     }
     try {
+        if (scanPathsOnly) {
+            const auto dictionary = wordloom::engine::loadDictionary(path);
+            const LetterSets eight = wordloom::bench::randomLetterSets(10000, 8, 0, 20210831);
+            timeScanPaths(*dictionary, wordloom::bench::withBlanks(eight, 2, 7), quick ? 30 : 300);
+            return 0;
+        }
         timeLoad(path);
         const auto dictionary = wordloom::engine::loadDictionary(path);
         using wordloom::bench::randomLetterSets;

@@ -132,43 +132,84 @@ std::size_t scanPortable(const MatchIndex& index, const Tiles& tiles, std::uint3
     return scanPortableRange(index, tiles, lackingTiles(tiles), 0, index.tileCodes().size(), hits);
 }
 
+// For each byte value, the positions of its set bits (then zeros) and their number: the hits of
+// eight words are stored in one go, without a branch per hit.
+struct HitLanes {
+    std::array<std::array<std::uint8_t, 8>, 256> lanes{};
+    std::array<std::uint8_t, 256> counts{};
+};
+
+constexpr HitLanes makeHitLanes() {
+    HitLanes table;
+    for (unsigned bits = 0; bits < 256; ++bits) {
+        std::uint8_t count = 0;
+        for (std::uint8_t lane = 0; lane < 8; ++lane) {
+            if (((bits >> lane) & 1u) != 0) {
+                table.lanes[bits][count++] = lane;
+            }
+        }
+        table.counts[bits] = count;
+    }
+    return table;
+}
+
+constexpr HitLanes kHitLanes = makeHitLanes();
+
+// Four tile codes: bit k of the result is set when word k needs no more than the blanks.
+//
+// A tile lacks a letter when the copies of it seen before in the word (the code's high three
+// bits) are at least the set's copies. With `bound` = copies << 5 per letter (0xFF for letters
+// with eight copies or more, which no tile lacks, and for the unused tile's letter 31), that is
+// code >= bound: the code's low five bits (the letter) never reach the next step of 32. The bound
+// is looked up by the code's letter in two 16-entry tables: an index with its top bit set reads
+// zero, so adding 0x70 to the letter picks the low table for letters 0-15, and flipping that top
+// bit picks the high table for letters 16-31.
+__attribute__((target("avx2"))) inline unsigned fitsAvx2(__m256i code, __m256i lowBounds,
+                                                         __m256i highBounds, __m256i limit) {
+    const __m256i letter = _mm256_and_si256(code, _mm256_set1_epi8(0x1F));
+    const __m256i lowIndex = _mm256_add_epi8(letter, _mm256_set1_epi8(0x70));
+    const __m256i highIndex = _mm256_xor_si256(lowIndex, _mm256_set1_epi8(static_cast<char>(0x80)));
+    const __m256i bound = _mm256_or_si256(_mm256_shuffle_epi8(lowBounds, lowIndex),
+                                          _mm256_shuffle_epi8(highBounds, highIndex));
+    const __m256i lacking = _mm256_cmpeq_epi8(_mm256_max_epu8(code, bound), code);
+    // Each lacking tile adds 255 to its word's sum.
+    const __m256i needed = _mm256_sad_epu8(lacking, _mm256_setzero_si256());
+    const __m256i over = _mm256_cmpgt_epi64(needed, limit);
+    return ~static_cast<unsigned>(_mm256_movemask_pd(_mm256_castsi256_pd(over))) & 0xFu;
+}
+
 __attribute__((target("avx2"))) std::size_t scanAvx2(const MatchIndex& index, const Tiles& tiles,
                                                      std::uint32_t* hits) {
-    // Letter counts looked up by the tile's low five bits: two 16-entry halves.
-    alignas(16) std::array<std::uint8_t, 32> table{};
-    table.fill(0xFF);
-    std::copy(tiles.counts.begin(), tiles.counts.end(), table.begin());
-    const __m256i lowTable =
-        _mm256_broadcastsi128_si256(_mm_load_si128(reinterpret_cast<const __m128i*>(table.data())));
-    const __m256i highTable = _mm256_broadcastsi128_si256(
-        _mm_load_si128(reinterpret_cast<const __m128i*>(table.data() + 16)));
-    const __m256i nibble = _mm256_set1_epi8(0x0F);
-    const __m256i highHalf = _mm256_set1_epi8(0x10);
-    const __m256i seven = _mm256_set1_epi8(7);
-    const __m256i one = _mm256_set1_epi8(1);
-    const __m256i zero = _mm256_setzero_si256();
-    const __m256i limit = _mm256_set1_epi64x(tiles.blanks);
+    alignas(16) std::array<std::uint8_t, 32> bounds{};
+    bounds.fill(0xFF);
+    for (std::size_t letter = 0; letter < tiles.counts.size(); ++letter) {
+        const std::uint8_t copies = tiles.counts[letter];
+        bounds[letter] = copies < 8 ? static_cast<std::uint8_t>(copies << 5) : 0xFF;
+    }
+    const __m256i lowBounds = _mm256_broadcastsi128_si256(
+        _mm_load_si128(reinterpret_cast<const __m128i*>(bounds.data())));
+    const __m256i highBounds = _mm256_broadcastsi128_si256(
+        _mm_load_si128(reinterpret_cast<const __m128i*>(bounds.data() + 16)));
+    const __m256i limit = _mm256_set1_epi64x(255LL * tiles.blanks);
 
     const std::uint64_t* codes = index.tileCodes().data();
     const std::size_t count = index.tileCodes().size();
     std::size_t hitCount = 0;
     std::size_t i = 0;
-    for (; i + 4 <= count; i += 4) {
-        const __m256i code = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(codes + i));
-        const __m256i low = _mm256_and_si256(code, nibble);
-        const __m256i inHigh = _mm256_cmpeq_epi8(_mm256_and_si256(code, highHalf), highHalf);
-        const __m256i have = _mm256_blendv_epi8(_mm256_shuffle_epi8(lowTable, low),
-                                                _mm256_shuffle_epi8(highTable, low), inHigh);
-        const __m256i seen = _mm256_and_si256(_mm256_srli_epi16(code, 5), seven);
-        // seen >= have: the tile lacks a letter.
-        const __m256i lacking = _mm256_cmpeq_epi8(_mm256_max_epu8(seen, have), seen);
-        const __m256i needed = _mm256_sad_epu8(_mm256_and_si256(lacking, one), zero);
-        const __m256i over = _mm256_cmpgt_epi64(needed, limit);
-        unsigned fits = ~static_cast<unsigned>(_mm256_movemask_pd(_mm256_castsi256_pd(over))) & 0xF;
-        for (; fits != 0; fits &= fits - 1) {
-            hits[hitCount++] =
-                static_cast<std::uint32_t>(i + static_cast<unsigned>(__builtin_ctz(fits)));
-        }
+    for (; i + 8 <= count; i += 8) {
+        const unsigned fits =
+            fitsAvx2(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(codes + i)), lowBounds,
+                     highBounds, limit) |
+            fitsAvx2(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(codes + i + 4)), lowBounds,
+                     highBounds, limit)
+                << 4;
+        // All eight lanes are stored; `hits` has room for the spare ones, and the next store
+        // starts after the true hits.
+        const __m256i lanes = _mm256_cvtepu8_epi32(
+            _mm_loadl_epi64(reinterpret_cast<const __m128i*>(kHitLanes.lanes[fits].data())));
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(hits + hitCount),
+                            _mm256_add_epi32(lanes, _mm256_set1_epi32(static_cast<int>(i))));
+        hitCount += kHitLanes.counts[fits];
     }
     if (i < count) {
         hitCount += scanPortableRange(index, tiles, lackingTiles(tiles), i, count, hits + hitCount);
