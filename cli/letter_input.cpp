@@ -15,19 +15,16 @@ namespace {
 
 constexpr std::size_t readSize = 1 << 16;
 
-// A letter set runs only up to 27 code units; one unit more is enough to tell that a line does
-// not run, so no longer piece of a line is ever stored.
-constexpr std::size_t keptUnits = 28;
-
 // Sits between the decoder and the letter-line splitter and keeps every piece of a line (the
-// text between line ends, blanks at both ends not counted) to at most `keptUnits` units. A piece
+// text between line ends, blanks at both ends not counted) to at most `keptUnits` units, one
+// more than the longest line that runs: that is enough to tell that a line does not run. A piece
 // that fits passes unchanged; a longer one is handed on as a stand-in of exactly `keptUnits`
 // units ending in a letter, which does not run either. Memory then stays bounded by the chunk
 // size whatever comes, even an endless line (`-f -` fed from /dev/zero).
 class CappedLineSplitter {
 public:
-    explicit CappedLineSplitter(const engine::LetterLineSplitter::Sink& onEntry)
-        : m_splitter(onEntry) {}
+    CappedLineSplitter(const engine::LetterLineSplitter::Sink& onEntry, std::size_t keptUnits)
+        : m_splitter(onEntry), m_keptUnits(keptUnits) {}
 
     void feed(std::u16string_view text) {
         m_passed.clear();
@@ -45,7 +42,7 @@ public:
                 } else {
                     ++m_blanks;  // passed on only if text follows within the cap
                 }
-            } else if (m_length + m_blanks < keptUnits) {
+            } else if (m_length + m_blanks < m_keptUnits) {
                 m_passed.append(m_blanks, u' ');
                 m_passed.push_back(unit);
                 m_length += m_blanks + 1;
@@ -53,8 +50,8 @@ public:
             } else {
                 // Past the cap: pad to one unit short of it and end the stand-in with this
                 // letter (a piece that is exactly at the cap already ends in a letter).
-                if (m_length < keptUnits) {
-                    m_passed.append(keptUnits - 1 - m_length, u' ');
+                if (m_length < m_keptUnits) {
+                    m_passed.append(m_keptUnits - 1 - m_length, u' ');
                     m_passed.push_back(unit);
                 }
                 m_cut = true;
@@ -67,16 +64,17 @@ public:
 
 private:
     engine::LetterLineSplitter m_splitter;
-    std::u16string m_passed;   // what one chunk hands on to the splitter
-    std::size_t m_length = 0;  // units handed on for this piece, from its first non-blank
-    std::size_t m_blanks = 0;  // blanks after those, held back
-    bool m_cut = false;        // this piece has reached the cap
+    const std::size_t m_keptUnits;  // a piece of this many units does not run
+    std::u16string m_passed;        // what one chunk hands on to the splitter
+    std::size_t m_length = 0;       // units handed on for this piece, from its first non-blank
+    std::size_t m_blanks = 0;       // blanks after those, held back
+    bool m_cut = false;             // this piece has reached the cap
 };
 
 // Reads `input` to its end in chunks; `name` describes it in the failure message.
 void readStream(std::FILE* input, const std::string& name,
-                const engine::LetterLineSplitter::Sink& onEntry) {
-    CappedLineSplitter splitter(onEntry);
+                const engine::LetterLineSplitter::Sink& onEntry, std::size_t longestLine) {
+    CappedLineSplitter splitter(onEntry, longestLine + 1);
     engine::Utf8Decoder decoder;
     std::vector<char> bytes(readSize);
     std::u16string text;
@@ -103,9 +101,9 @@ void readStream(std::FILE* input, const std::string& name,
 }  // namespace
 
 void readLetterSets(const std::string& path, std::FILE* input,
-                    const engine::LetterLineSplitter::Sink& onEntry) {
+                    const engine::LetterLineSplitter::Sink& onEntry, std::size_t longestLine) {
     if (path == "-") {
-        readStream(input, "standard input", onEntry);
+        readStream(input, "standard input", onEntry, longestLine);
         return;
     }
     // Opened here rather than by the window's letter-file reader: a pipe or a device named on
@@ -116,7 +114,7 @@ void readLetterSets(const std::string& path, std::FILE* input,
         throw std::runtime_error("Cannot open the letter file '" + path +
                                  "': " + std::strerror(errno) + ".");
     }
-    readStream(file.get(), "the letter file '" + path + "'", onEntry);
+    readStream(file.get(), "the letter file '" + path + "'", onEntry, longestLine);
 }
 
 }  // namespace wordloom::cli

@@ -6,15 +6,17 @@
 #include <cctype>
 #include <cstdint>
 
+#include "engine/phrase.h"
+#include "engine/text.h"
+
 namespace wordloom::cli {
 
 namespace {
 
 constexpr int minLength = 2;
-constexpr int maxLength = 8;
 
 // Long-only options get values outside the range of characters.
-enum LongOnly : int { FormatOption = 256 };
+enum LongOnly : int { FormatOption = 256, MaxWordsOption };
 
 constexpr OptionSpec optionSpecs[] = {
     {'d', "dictionary", 'd', "FILE", "word list to use (default: words.dic beside the program)",
@@ -27,15 +29,38 @@ constexpr OptionSpec optionSpecs[] = {
      "Spaces at both ends of a line are dropped; empty lines are passed over. A line may end in "
      "LF, CR LF or CR. Letter sets given as arguments and letter files run in the order of the "
      "command line."},
+    {'a', "anagrams", 'a', nullptr,
+     "phrase mode: list the phrase anagrams of each letter set, every way to use all its letters "
+     "in dictionary words",
+     "Each letter set is a phrase. Characters that are not letters (blanks, hyphens, "
+     "apostrophes, digits) are dropped and letters are matched as lower case; a \"?\" is a blank "
+     "that stands for exactly one letter. Each anagram is one line: its words separated by one "
+     "space, longest first, words of equal length in dictionary order; a word may occur more "
+     "than once, and each set of words is listed once. A phrase holds at most 64 letters and "
+     "blanks. The lines come in the same order for any number of threads, and they are written "
+     "as they are found, so memory stays small however many there are."},
     {'l', "lengths", 'l', "LIST",
-     "word lengths to list, 2 to 8, such as 2-8 or 4,5,6 (default: 2-8)",
-     "LIST is a comma-separated list of lengths and ranges, such as 2,4-6; a length counts the "
-     "characters of a word."},
+     "word lengths to list, such as 2-8, 4,5,6 or 9- (9 and longer): 2 to 27 (default: 2-8); "
+     "with -a, the lengths of the words of an anagram, 2 to 64 (default: 2-)",
+     "LIST is a comma-separated list of lengths and ranges, such as 2,4-6; a range without an "
+     "end, such as 3-, takes every length from its start on. A length counts the characters of "
+     "a word."},
+    {MaxWordsOption, "max-words", 0, "N", "with -a: at most N words in an anagram",
+     "Words named with -c count too."},
+    {'c', "contain", 'c', "WORDS",
+     "with -a: only anagrams that hold these words, separated by blanks; may be given more than "
+     "once",
+     "The letters of the words come out of each phrase first, a blank of the phrase standing "
+     "in for a letter it lacks; a phrase that does not hold them gets a message and lists "
+     "nothing. The words need not be in the dictionary, and -l does not apply to them; they are "
+     "written lower-cased, their other characters dropped."},
+    {'n', "limit", 'n', "N", "with -a: at most N anagrams per phrase, then the next phrase",
+     nullptr},
     {FormatOption, "format", 0, "FORMAT",
      "how to write the results:\n"
-     "words: one word per line (default)\n"
-     "tsv: the letter set as typed, a tab, the word\n"
-     "aligned: a column-aligned table, lines ending CR LF",
+     "words: one word per line (default); with -a one anagram per line\n"
+     "tsv: the letter set as typed, a tab, the word or anagram\n"
+     "aligned: a column-aligned table, lines ending CR LF (not with -a)",
      "The aligned table is the window's text export: the header line \"Unscramble Letters\", "
      "then every word padded with spaces to the width of the widest possible cell and followed "
      "by a tab."},
@@ -46,17 +71,17 @@ constexpr OptionSpec optionSpecs[] = {
     {'V', "version", 'V', nullptr, "show the version and exit", nullptr},
 };
 
-// Decimal digits only (no sign, no blanks), capped well above any value we accept.
-std::optional<unsigned> parseNumber(std::string_view text) {
-    if (text.empty() || text.size() > 9) {
+// Decimal digits only (no sign, no blanks), at most 18 of them, so that nothing overflows.
+std::optional<std::uint64_t> parseNumber(std::string_view text) {
+    if (text.empty() || text.size() > 18) {
         return std::nullopt;
     }
-    unsigned value = 0;
+    std::uint64_t value = 0;
     for (char c : text) {
         if (c < '0' || c > '9') {
             return std::nullopt;
         }
-        value = value * 10 + static_cast<unsigned>(c - '0');
+        value = value * 10 + static_cast<std::uint64_t>(c - '0');
     }
     return value;
 }
@@ -238,29 +263,110 @@ std::string roffText(std::string_view text, const char* argument) {
     }
 }
 
+// Splits `text` at blanks into the words an anagram must hold. A word must hold a letter, and a
+// blank cannot stand in it (it would be no word): either is a usage error, returned as such.
+std::string addContainedWords(std::string_view text, std::vector<std::string>& words) {
+    std::size_t count = 0;
+    while (true) {
+        const std::size_t start = text.find_first_not_of(" \t");
+        if (start == std::string_view::npos) {
+            break;
+        }
+        text.remove_prefix(start);
+        const std::string_view word = text.substr(0, text.find_first_of(" \t"));
+        text.remove_prefix(word.size());
+        const std::u16string units = engine::decodeUtf8(word);
+        if (units.find(u'?') != std::u16string::npos) {
+            return "invalid word to contain " + quoted(word) + ": it cannot hold a \"?\"";
+        }
+        if (std::none_of(units.begin(), units.end(), engine::isPhraseLetter)) {
+            return "invalid word to contain " + quoted(word) + ": it holds no letter";
+        }
+        words.emplace_back(word);
+        ++count;
+    }
+    if (count == 0) {
+        return "option '-c' needs at least one word";
+    }
+    return {};
+}
+
+bool fitsInPhrase(std::string_view text) {
+    try {
+        engine::parsePhrase(engine::decodeUtf8(text));
+        return true;
+    } catch (const engine::PhraseError&) {
+        return false;
+    }
+}
+
+// What the mode decides once the whole command line is read: the range of -l, the options that
+// only phrase mode takes, and phrases on the command line that are too long to run.
+std::string checkMode(Options& options, const std::optional<std::string>& lengthsText,
+                      const std::string& phraseOnly) {
+    const int longest = options.anagrams ? longestPhraseWord : longestWordLength;
+    if (lengthsText) {
+        const auto bits = parseLengths(*lengthsText, longest);
+        if (!bits) {
+            return "invalid word lengths " + quoted(*lengthsText) + ": lengths lie between 2 and " +
+                   std::to_string(longest) +
+                   (options.anagrams ? ", as in 3- or 2-8" : ", as in 2-8, 4,5,6 or 9-");
+        }
+        options.lengths = wordLengthMask(*bits);
+        options.phraseLengths = *bits;
+    }
+    if (!options.anagrams) {
+        if (!phraseOnly.empty()) {
+            return "option " + quoted(phraseOnly) + " works only with -a (phrase mode)";
+        }
+        return {};
+    }
+    if (options.format == OutputFormat::Aligned) {
+        return "the aligned format does not go with -a: use words or tsv";
+    }
+    for (const LetterSource& source : options.sources) {
+        if (source.kind == LetterSource::Kind::Argument && !fitsInPhrase(source.text)) {
+            return "the phrase " + quoted(source.text) + " is too long: a phrase holds at most " +
+                   std::to_string(longestPhraseWord) + " letters and blanks";
+        }
+    }
+    return {};
+}
+
 }  // namespace
 
 std::span<const OptionSpec> optionTable() {
     return optionSpecs;
 }
 
-std::optional<engine::LengthMask> parseLengths(std::string_view text) {
-    std::uint32_t bits = 0;
+std::optional<std::uint64_t> parseLengths(std::string_view text, int longest) {
+    std::uint64_t bits = 0;
     while (true) {
         const std::size_t comma = text.find(',');
         const std::string_view item = text.substr(0, comma);
         const std::size_t dash = item.find('-');
         const auto from = parseNumber(item.substr(0, dash));
-        const auto to = dash == std::string_view::npos ? from : parseNumber(item.substr(dash + 1));
-        if (!from || !to || *from < minLength || *to > maxLength || *from > *to) {
+        std::optional<std::uint64_t> to = from;
+        if (dash != std::string_view::npos) {
+            // "9-": from 9 on. Only after a number: "-" alone or "-8" stays an error.
+            to = dash + 1 == item.size() ? std::optional<std::uint64_t>(longest)
+                                         : parseNumber(item.substr(dash + 1));
+        }
+        if (!from || !to || *from < minLength || *to > static_cast<std::uint64_t>(longest) ||
+            *from > *to) {
             return std::nullopt;
         }
-        bits |= engine::LengthMask::range(static_cast<int>(*from), static_cast<int>(*to)).bits();
+        bits |= engine::phraseLengthsBetween(static_cast<int>(*from), static_cast<int>(*to));
         if (comma == std::string_view::npos) {
-            return engine::LengthMask(bits);
+            return bits;
         }
         text.remove_prefix(comma + 1);
     }
+}
+
+engine::LengthMask wordLengthMask(std::uint64_t bits) {
+    return engine::LengthMask(static_cast<std::uint32_t>(
+        (bits & engine::phraseLengthsBetween(1, longestWordLength)) << 1));
 }
 
 std::optional<unsigned> parseJobs(std::string_view text) {
@@ -268,7 +374,7 @@ std::optional<unsigned> parseJobs(std::string_view text) {
     if (!jobs || *jobs < 1 || *jobs > maxJobs) {
         return std::nullopt;
     }
-    return jobs;
+    return static_cast<unsigned>(*jobs);
 }
 
 ParseResult parseOptions(int argc, char* argv[], bool inputIsTerminal) {
@@ -276,6 +382,8 @@ ParseResult parseOptions(int argc, char* argv[], bool inputIsTerminal) {
 
     ParseResult result;
     Options& options = result.options;
+    std::optional<std::string> lengthsText;
+    std::string phraseOnly;  // the first option given that needs -a
     opterr = 0;
     optind = 0;  // restarts getopt's scan, which matters when a process parses more than once
     int option;
@@ -298,11 +406,37 @@ ParseResult parseOptions(int argc, char* argv[], bool inputIsTerminal) {
                 options.sources.push_back({LetterSource::Kind::File, std::string(value)});
                 break;
             case 'l':
-                if (auto lengths = parseLengths(value)) {
-                    options.lengths = *lengths;
+                // Read once the mode is known: it sets the longest length.
+                lengthsText = value;
+                break;
+            case 'a':
+                options.anagrams = true;
+                break;
+            case MaxWordsOption:
+                if (auto count = parseNumber(value); count && *count >= 1 && *count <= 999999) {
+                    options.maxWords = static_cast<std::uint32_t>(*count);
+                    phraseOnly = phraseOnly.empty() ? "--max-words" : phraseOnly;
                 } else {
-                    result.error = "invalid word lengths " + quoted(value) +
-                                   ": lengths lie between 2 and 8, as in 2-8 or 4,5,6";
+                    result.error = "invalid number of words " + quoted(value) +
+                                   ": use a whole number of 1 or more";
+                    return result;
+                }
+                break;
+            case 'c':
+                if (std::string problem = addContainedWords(value, options.contain);
+                    !problem.empty()) {
+                    result.error = problem;
+                    return result;
+                }
+                phraseOnly = phraseOnly.empty() ? "-c" : phraseOnly;
+                break;
+            case 'n':
+                if (auto count = parseNumber(value); count && *count >= 1) {
+                    options.limit = *count;
+                    phraseOnly = phraseOnly.empty() ? "-n" : phraseOnly;
+                } else {
+                    result.error = "invalid limit " + quoted(value) +
+                                   ": use a whole number of anagrams of 1 or more";
                     return result;
                 }
                 break;
@@ -351,6 +485,10 @@ ParseResult parseOptions(int argc, char* argv[], bool inputIsTerminal) {
     for (int i = optind; i < argc; ++i) {
         options.sources.push_back({LetterSource::Kind::Argument, argv[i]});
     }
+    result.error = checkMode(options, lengthsText, phraseOnly);
+    if (!result.error.empty()) {
+        return result;
+    }
     if (options.sources.empty() && !options.showHelp && !options.showVersion) {
         if (inputIsTerminal) {
             result.error = "no letter sets given: name them as arguments or read them with -f FILE";
@@ -364,9 +502,12 @@ ParseResult parseOptions(int argc, char* argv[], bool inputIsTerminal) {
 std::string usageText() {
     std::string text =
         "Usage: wordloom-unscramble [OPTION]... [LETTERS]...\n"
+        "  or:  wordloom-unscramble -a [OPTION]... [PHRASE]...\n"
         "Lists every dictionary word that each letter set spells; \"?\" stands for any one\n"
-        "letter. Letter sets run in the order given. With no LETTERS and no -f, they are\n"
-        "read from standard input, one per line, unless it is a terminal.\n"
+        "letter. With -a, lists every way to spell all the letters of each phrase with\n"
+        "dictionary words instead. Letter sets run in the order given. With no LETTERS\n"
+        "and no -f, they are read from standard input, one per line, unless it is a\n"
+        "terminal.\n"
         "\n"
         "Options:\n";
     for (const OptionSpec& spec : optionSpecs) {
@@ -385,10 +526,19 @@ std::string usageText() {
     text +=
         "\n"
         "Letter sets shorter than 2 or longer than 27 characters are passed over, and\n"
-        "lines of letter files lose their spaces at both ends. Input and output are\n"
-        "UTF-8.\n"
-        "Exit status: 0 on success, 1 when a file cannot be read or written, 2 on a\n"
-        "usage error.\n";
+        "lines of letter files lose their spaces at both ends. With -a, characters\n"
+        "other than letters and \"?\" are dropped, and a phrase holds at most 64 letters\n"
+        "and blanks. Input and output are UTF-8.\n"
+        "\n"
+        "Examples:\n"
+        "  wordloom-unscramble -l 7-8 tatuprec wireless\n"
+        "  wordloom-unscramble -l 9- 'scrambling?'\n"
+        "  wordloom-unscramble -a 'slot machines' | head\n"
+        "  wordloom-unscramble -a -l 4- --max-words 3 -c 'slot' 'slot machines'\n"
+        "  wordloom-unscramble -a --format tsv -n 10 -f phrases.txt\n"
+        "\n"
+        "Exit status: 0 on success, 1 when a file cannot be read or written or a phrase\n"
+        "cannot run, 2 on a usage error.\n";
     return text;
 }
 

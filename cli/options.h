@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <span>
 #include <string>
@@ -7,6 +8,7 @@
 #include <vector>
 
 #include "engine/length_filter.h"
+#include "engine/phrase_search.h"
 
 namespace wordloom::cli {
 
@@ -21,6 +23,10 @@ struct LetterSource {
     std::string text;  // the letter set itself, or the file's path ("-" is standard input)
 };
 
+// The longest word a letter set can spell (word mode) and a phrase can hold (phrase mode).
+inline constexpr int longestWordLength = 27;
+inline constexpr int longestPhraseWord = engine::kMaxPhraseLetters;
+
 struct Options {
     std::string dictionaryPath;  // empty: words.dic beside the program
     std::vector<LetterSource> sources;
@@ -29,6 +35,13 @@ struct Options {
     unsigned jobs = 0;  // 0: one per processor core
     bool showHelp = false;
     bool showVersion = false;
+
+    // Phrase mode (-a): each letter set is a phrase whose anagrams are listed.
+    bool anagrams = false;
+    engine::PhraseLengths phraseLengths = engine::phraseLengthsBetween(2, longestPhraseWord);
+    std::uint32_t maxWords = engine::kNoWordLimit;
+    std::vector<std::string> contain;               // words every anagram holds, as typed (UTF-8)
+    std::uint64_t limit = engine::kNoAnagramLimit;  // anagrams per phrase
 };
 
 // One command-line option. The table of these is the only description of the options: the
@@ -56,8 +69,14 @@ struct ParseResult {
 // it is a terminal, where nobody would know that the tool waits: that is a usage error.
 ParseResult parseOptions(int argc, char* argv[], bool inputIsTerminal = true);
 
-// "2-8", "4,5,6" or a mix such as "2,4-6"; every length must lie in 2..8.
-std::optional<engine::LengthMask> parseLengths(std::string_view text);
+// "2-8", "4,5,6", an open range "9-" (9 to `longest`) or a mix such as "2,4-6,9-"; every length
+// must lie in 2..`longest`. Bit n - 1 of the result stands for length n, as in
+// engine::PhraseLengths.
+std::optional<std::uint64_t> parseLengths(std::string_view text, int longest);
+
+// The same lengths as the word mode's filter (bit n for length n; `bits` holds lengths up to
+// longestWordLength only).
+engine::LengthMask wordLengthMask(std::uint64_t bits);
 
 // A whole number of threads from 1 to maxJobs.
 std::optional<unsigned> parseJobs(std::string_view text);

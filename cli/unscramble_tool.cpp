@@ -12,6 +12,7 @@
 #include "cli/batch_runner.h"
 #include "cli/letter_input.h"
 #include "cli/output_format.h"
+#include "cli/phrase_runner.h"
 #include "cli/program_folder.h"
 #include "engine/dictionary.h"
 #include "engine/text.h"
@@ -102,6 +103,9 @@ int runUnscramble(const Options& options, std::FILE* in, std::FILE* out, std::FI
     const std::shared_ptr<const engine::Dictionary> dictionary = loadDictionary(path, err);
     if (!dictionary) {
         return ExitFailure;
+    }
+    if (options.anagrams) {
+        return runPhrases(options, *dictionary, jobCount(options), in, out, err);
     }
 
     int status = ExitSuccess;

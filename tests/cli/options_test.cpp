@@ -87,7 +87,10 @@ TEST(ParseOptions, NamesTheOffendingOption) {
     EXPECT_EQ(parse({"--format", "csv", "ab"}).error,
               "invalid format 'csv': use words, tsv or aligned");
     EXPECT_EQ(parse({"-l", "1-8", "ab"}).error,
-              "invalid word lengths '1-8': lengths lie between 2 and 8, as in 2-8 or 4,5,6");
+              "invalid word lengths '1-8': lengths lie between 2 and 27, as in 2-8, 4,5,6 or 9-");
+    EXPECT_EQ(parse({"-l", "28", "-a", "ab"}).error, "");
+    EXPECT_EQ(parse({"-a", "-l", "65", "ab"}).error,
+              "invalid word lengths '65': lengths lie between 2 and 64, as in 3- or 2-8");
     EXPECT_EQ(parse({"-j", "0", "ab"}).error,
               "invalid number of jobs '0': use a whole number from 1 to 1024");
 }
@@ -176,19 +179,90 @@ TEST(ManualOptions, WritesTheOptionTableAsPlainRoffLines) {
               std::string::npos);
 }
 
-TEST(ParseLengths, ReadsRangesListsAndMixes) {
-    EXPECT_EQ(parseLengths("2-8")->bits(), bitsOf({2, 3, 4, 5, 6, 7, 8}));
-    EXPECT_EQ(parseLengths("4,5,6")->bits(), bitsOf({4, 5, 6}));
-    EXPECT_EQ(parseLengths("2,4-5,8")->bits(), bitsOf({2, 4, 5, 8}));
-    EXPECT_EQ(parseLengths("7")->bits(), bitsOf({7}));
-    EXPECT_EQ(parseLengths("5-5,5")->bits(), bitsOf({5}));
+// Bit n - 1 for length n.
+std::uint64_t phraseBits(std::initializer_list<int> lengths) {
+    std::uint64_t bits = 0;
+    for (int length : lengths) {
+        bits |= std::uint64_t{1} << (length - 1);
+    }
+    return bits;
 }
 
-TEST(ParseLengths, RejectsLengthsOutside2To8AndMalformedLists) {
-    for (const char* text : {"1-8", "2-9", "9", "0", "8-2", "", "2-", "-8", ",", "4,,5", "4,", " 4",
-                             "4 ", "+4", "a", "2-3-4", "4294967298", "99999999999"}) {
-        EXPECT_FALSE(parseLengths(text).has_value()) << "'" << text << "'";
+TEST(ParseLengths, ReadsRangesListsOpenRangesAndMixes) {
+    EXPECT_EQ(parseLengths("2-8", 27), phraseBits({2, 3, 4, 5, 6, 7, 8}));
+    EXPECT_EQ(parseLengths("4,5,6", 27), phraseBits({4, 5, 6}));
+    EXPECT_EQ(parseLengths("2,4-5,8", 27), phraseBits({2, 4, 5, 8}));
+    EXPECT_EQ(parseLengths("7", 27), phraseBits({7}));
+    EXPECT_EQ(parseLengths("5-5,5", 27), phraseBits({5}));
+    EXPECT_EQ(parseLengths("25-", 27), phraseBits({25, 26, 27}));
+    EXPECT_EQ(parseLengths("2,26-", 27), phraseBits({2, 26, 27}));
+    EXPECT_EQ(parseLengths("27-", 27), phraseBits({27}));
+    EXPECT_EQ(parseLengths("2-", 64), engine::phraseLengthsBetween(2, 64));
+    EXPECT_EQ(parseLengths("64", 64), phraseBits({64}));
+    EXPECT_EQ(wordLengthMask(*parseLengths("9-", 27)).bits(),
+              engine::LengthMask::range(9, 27).bits());
+}
+
+TEST(ParseLengths, RejectsLengthsOutOfRangeAndMalformedLists) {
+    for (const char* text :
+         {"1-8", "2-28", "28",    "28-",  "0",          "8-2",         "",
+          "-",   "-8",   ",",     "4,,5", "4,",         " 4",          "4 ",
+          "+4",  "a",    "2-3-4", "2--",  "4294967298", "99999999999", "999999999999999999999-"}) {
+        EXPECT_FALSE(parseLengths(text, 27).has_value()) << "'" << text << "'";
     }
+    EXPECT_FALSE(parseLengths("65", 64).has_value());
+    EXPECT_FALSE(parseLengths("2-65", 64).has_value());
+}
+
+TEST(ParseOptions, TakesPhraseModeAndItsOptions) {
+    const ParseResult result = parse({"-a", "--max-words", "3", "-c", " slot  mach-ine ", "-c", "x",
+                                      "-n", "123456789012", "-l", "3-", "slot machines"});
+    ASSERT_EQ(result.error, "");
+    const Options& options = result.options;
+    EXPECT_TRUE(options.anagrams);
+    EXPECT_EQ(options.maxWords, 3u);
+    EXPECT_EQ(options.contain, (std::vector<std::string>{"slot", "mach-ine", "x"}));
+    EXPECT_EQ(options.limit, 123456789012u);
+    EXPECT_EQ(options.phraseLengths, engine::phraseLengthsBetween(3, 64));
+    // Without -l every word length from 2 on.
+    EXPECT_EQ(parse({"--anagrams", "ab"}).options.phraseLengths,
+              engine::phraseLengthsBetween(2, 64));
+    EXPECT_EQ(parse({"-a", "--format", "tsv", "ab"}).options.format, OutputFormat::Tsv);
+    // Word mode takes lengths up to 27, and open ranges.
+    EXPECT_EQ(parse({"-l", "9-", "ab"}).options.lengths.bits(),
+              engine::LengthMask::range(9, 27).bits());
+}
+
+TEST(ParseOptions, RefusesPhraseOptionsThatCannotApply) {
+    const std::pair<std::initializer_list<const char*>, std::string> cases[] = {
+        {{"--max-words", "2", "ab"}, "option '--max-words' works only with -a (phrase mode)"},
+        {{"-n", "2", "ab"}, "option '-n' works only with -a (phrase mode)"},
+        {{"-c", "ab", "ab"}, "option '-c' works only with -a (phrase mode)"},
+        {{"-a", "--format", "aligned", "ab"},
+         "the aligned format does not go with -a: use words or tsv"},
+        {{"-a", "--max-words", "0", "ab"},
+         "invalid number of words '0': use a whole number of 1 or more"},
+        {{"-a", "-n", "-1", "ab"},
+         "invalid limit '-1': use a whole number of anagrams of 1 or more"},
+        {{"-a", "-n", "0", "ab"}, "invalid limit '0': use a whole number of anagrams of 1 or more"},
+        {{"-a", "-c", "sl?t", "ab"}, "invalid word to contain 'sl?t': it cannot hold a \"?\""},
+        {{"-a", "-c", "ab 12", "ab"}, "invalid word to contain '12': it holds no letter"},
+        {{"-a", "-c", "  ", "ab"}, "option '-c' needs at least one word"},
+    };
+    for (const auto& [arguments, message] : cases) {
+        EXPECT_EQ(parse(arguments).error, message);
+    }
+}
+
+// A phrase on the command line that can never run stops the tool before anything runs.
+TEST(ParseOptions, RefusesPhraseArgumentsOfMoreThan64Letters) {
+    const std::string fits = std::string(63, 'a') + "?" + std::string(100, ' ') + "-'1";
+    const std::string tooLong = std::string(64, 'a') + "?";
+    EXPECT_EQ(parse({"-a", fits.c_str()}).error, "");
+    EXPECT_EQ(
+        parse({"-a", "ab", tooLong.c_str()}).error,
+        "the phrase '" + tooLong + "' is too long: a phrase holds at most 64 letters and blanks");
+    EXPECT_EQ(parse({tooLong.c_str()}).error, "");  // word mode passes over it
 }
 
 TEST(ParseJobs, AcceptsOneTo1024Threads) {

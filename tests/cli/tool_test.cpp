@@ -278,8 +278,13 @@ const char* const tryHelp = "Try 'wordloom-unscramble --help' for more informati
 TEST_F(UnscrambleTool, NamesAUsageErrorInOneLineAndExitsWith2) {
     const std::pair<std::vector<std::string>, std::string> cases[] = {
         {{"-x", "ab"}, "unknown option '-x'"},
-        {{"-l", "9", "ab"},
-         "invalid word lengths '9': lengths lie between 2 and 8, as in 2-8 or 4,5,6"},
+        {{"-l", "28", "ab"},
+         "invalid word lengths '28': lengths lie between 2 and 27, as in 2-8, 4,5,6 or 9-"},
+        {{"-a", "--format", "aligned", "ab"},
+         "the aligned format does not go with -a: use words or tsv"},
+        {{"-a", "-c", "dog", std::string(65, 'x')},
+         "the phrase '" + std::string(65, 'x') +
+             "' is too long: a phrase holds at most 64 letters and blanks"},
         {{"--format", "csv", "ab"}, "invalid format 'csv': use words, tsv or aligned"},
         {{"-j", "0", "ab"}, "invalid number of jobs '0': use a whole number from 1 to 1024"},
         {{"ab", "-d"}, "option '-d' needs a value"},

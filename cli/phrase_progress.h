@@ -1,0 +1,57 @@
+#pragma once
+
+#include <chrono>
+#include <condition_variable>
+#include <cstddef>
+#include <cstdio>
+#include <mutex>
+#include <thread>
+
+#include "engine/phrase_search.h"
+
+namespace wordloom::cli {
+
+// The one-line progress display of phrase mode on a terminal: once a phrase has run for a while,
+// "wordloom-unscramble: N anagrams so far, phrase i of n" on standard error, redrawn a few times
+// a second from a thread of its own and cleared when the phrase ends. Disabled (when standard
+// error is no terminal) it does nothing and starts no thread.
+class PhraseProgress {
+public:
+    PhraseProgress(std::FILE* err, bool enabled, bool outputIsTerminal,
+                   std::chrono::milliseconds delay = std::chrono::seconds(1));
+    ~PhraseProgress();
+    PhraseProgress(const PhraseProgress&) = delete;
+    PhraseProgress& operator=(const PhraseProgress&) = delete;
+
+    // A phrase starts: `number` counts from 1; `total` is 0 while the number of phrases is not
+    // known (they are still being read). `control` must outlive the matching finish().
+    void start(const engine::PhraseControl& control, std::size_t number, std::size_t total);
+
+    // The phrase has ended: the line, if shown, is cleared.
+    void finish();
+
+    // Lines are about to be written. When they go to the same terminal, the display steps aside
+    // first (and comes back at its next redraw), so that it never ends up inside the results.
+    void beforeOutput();
+
+private:
+    void loop();
+    void clearLocked();
+
+    std::FILE* m_err;
+    const bool m_enabled;
+    const bool m_outputIsTerminal;
+    const std::chrono::milliseconds m_delay;
+
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    const engine::PhraseControl* m_control = nullptr;  // null: no phrase runs
+    std::size_t m_number = 0;
+    std::size_t m_total = 0;
+    std::chrono::steady_clock::time_point m_started;
+    bool m_shown = false;
+    bool m_closing = false;
+    std::thread m_thread;
+};
+
+}  // namespace wordloom::cli

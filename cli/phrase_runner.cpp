@@ -1,0 +1,213 @@
+#include "cli/phrase_runner.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <exception>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+#include "cli/batch_runner.h"
+#include "cli/letter_input.h"
+#include "cli/phrase_progress.h"
+#include "cli/unscramble_tool.h"
+#include "engine/phrase.h"
+#include "engine/phrase_search.h"
+#include "engine/text.h"
+
+namespace wordloom::cli {
+
+namespace {
+
+// A line of a letter file is kept up to this many code units: room for a phrase of 64 letters
+// with plenty of blanks and punctuation between them. A longer line is refused whole.
+constexpr std::size_t longestPhraseLine = 1023;
+
+// Thrown when the reader of the results has gone away (EPIPE): the run ends without a message.
+class ReaderGone : public std::runtime_error {
+public:
+    ReaderGone() : std::runtime_error("the reader of the results has gone") {}
+};
+
+std::string quoted(std::string_view text) {
+    std::string result(1, '\'');
+    result.append(text).push_back('\'');
+    return result;
+}
+
+// A phrase as messages show it: its first 40 code units, as typed.
+std::string shown(std::u16string_view typed) {
+    constexpr std::size_t shownUnits = 40;
+    if (typed.size() <= shownUnits) {
+        return quoted(engine::encodeUtf8(typed));
+    }
+    return quoted(engine::encodeUtf8(typed.substr(0, shownUnits)) + "...");
+}
+
+// Writes the search's lines to the output stream; remembers why a write failed.
+class StreamSink final : public engine::PhraseSink {
+public:
+    StreamSink(std::FILE* out, PhraseProgress& progress) : m_out(out), m_progress(progress) {}
+
+    bool write(std::string_view lines) override {
+        m_progress.beforeOutput();
+        if (std::fwrite(lines.data(), 1, lines.size(), m_out) != lines.size()) {
+            m_error = errno != 0 ? errno : EIO;
+            return false;
+        }
+        return true;
+    }
+
+    // Makes the lines so far leave the process, so that each phrase's lines are out before
+    // the next phrase runs (a reader waiting on a pipe sees them).
+    void flush() {
+        if (m_error == 0 && std::fflush(m_out) != 0) {
+            m_error = errno != 0 ? errno : EIO;
+        }
+    }
+
+    void throwIfFailed() const {
+        if (m_error == EPIPE) {
+            throw ReaderGone();
+        }
+        if (m_error != 0) {
+            throw OutputError(std::string("cannot write the results: ") + std::strerror(m_error));
+        }
+    }
+
+private:
+    std::FILE* m_out;
+    PhraseProgress& m_progress;
+    int m_error = 0;
+};
+
+class PhraseRunner {
+public:
+    PhraseRunner(const Options& options, const engine::Dictionary& dictionary, unsigned jobs,
+                 std::FILE* out, std::FILE* err, std::size_t knownPhrases)
+        : m_index(dictionary.words()),
+          m_jobs(jobs),
+          m_err(err),
+          m_knownPhrases(knownPhrases),
+          m_tsv(options.format == OutputFormat::Tsv),
+          m_progress(err, isatty(fileno(err)) != 0, isatty(fileno(out)) != 0),
+          m_sink(out, m_progress) {
+        m_options.lengths = options.phraseLengths;
+        m_options.maxWords = options.maxWords;
+        m_options.limit = options.limit;
+        for (const std::string& word : options.contain) {
+            m_options.contain.push_back(engine::decodeUtf8(word));
+        }
+    }
+
+    // Lists the anagrams of one phrase as typed.
+    void run(std::u16string_view typed) {
+        ++m_number;
+        if (typed.size() > longestPhraseLine) {
+            fail("the line " + shown(typed) + " is too long for a phrase (more than " +
+                 std::to_string(longestPhraseLine) + " characters)");
+            return;
+        }
+        engine::Phrase phrase;
+        try {
+            phrase = engine::parsePhrase(typed);
+        } catch (const engine::PhraseError&) {
+            fail("the phrase " + shown(typed) + " is too long: a phrase holds at most " +
+                 std::to_string(engine::kMaxPhraseLetters) + " letters and blanks");
+            return;
+        }
+        if (phrase.size() == 0 && m_options.contain.empty()) {
+            return;  // nothing to spell, as a letter set too short to run
+        }
+        if (m_tsv) {
+            if (typed.find_first_of(u"\r\n") != std::u16string_view::npos) {
+                fail("the phrase " + shown(typed) +
+                     " holds a line end, which a tsv line cannot show");
+                return;
+            }
+            m_options.linePrefix = engine::encodeUtf8(typed) + "\t";
+        }
+        engine::PhraseControl control;
+        m_progress.start(control, m_number, m_knownPhrases);
+        try {
+            engine::searchPhraseParallel(m_index, phrase, m_options, m_sink, m_jobs, &control);
+        } catch (const engine::PhraseError& error) {
+            m_progress.finish();
+            fail(shown(typed) + ": " + error.what());
+            return;
+        } catch (...) {
+            m_progress.finish();
+            throw;
+        }
+        m_progress.finish();
+        m_sink.flush();
+        m_sink.throwIfFailed();
+    }
+
+    bool allRan() const { return m_allRan; }
+
+private:
+    void fail(const std::string& message) {
+        std::fprintf(m_err, "%s\n", diagnostic(message).c_str());
+        m_allRan = false;
+    }
+
+    const engine::PhraseIndex m_index;
+    engine::PhraseOptions m_options;
+    const unsigned m_jobs;
+    std::FILE* m_err;
+    const std::size_t m_knownPhrases;
+    const bool m_tsv;
+    PhraseProgress m_progress;
+    StreamSink m_sink;
+    std::size_t m_number = 0;
+    bool m_allRan = true;
+};
+
+}  // namespace
+
+int runPhrases(const Options& options, const engine::Dictionary& dictionary, unsigned jobs,
+               std::FILE* in, std::FILE* out, std::FILE* err) {
+    const bool argumentsOnly = std::all_of(
+        options.sources.begin(), options.sources.end(),
+        [](const LetterSource& source) { return source.kind == LetterSource::Kind::Argument; });
+    int status = ExitSuccess;
+    try {
+        PhraseRunner runner(options, dictionary, jobs, out, err,
+                            argumentsOnly ? options.sources.size() : 0);
+        const auto onEntry = [&runner](std::u16string&& phrase) { runner.run(phrase); };
+        for (const LetterSource& source : options.sources) {
+            if (source.kind == LetterSource::Kind::Argument) {
+                runner.run(engine::decodeUtf8(source.text));
+                continue;
+            }
+            try {
+                readLetterSets(source.text, in, onEntry, longestPhraseLine);
+            } catch (const OutputError&) {
+                throw;
+            } catch (const ReaderGone&) {
+                throw;
+            } catch (const std::bad_alloc&) {
+                throw;
+            } catch (const std::exception& failure) {
+                // The phrases read before the failure have run; the other files still run.
+                std::fprintf(err, "%s\n", diagnostic(failure.what()).c_str());
+                status = ExitFailure;
+            }
+        }
+        if (!runner.allRan()) {
+            status = ExitFailure;
+        }
+    } catch (const ReaderGone&) {
+        return ExitFailure;
+    } catch (const OutputError& failure) {
+        std::fprintf(err, "%s\n", diagnostic(failure.what()).c_str());
+        return ExitFailure;
+    }
+    return status;
+}
+
+}  // namespace wordloom::cli
