@@ -1,8 +1,14 @@
 #include "output/clipboard_text.h"
 
+#include <emmintrin.h>
+
+#include <new>
+
 #include "engine/dictionary.h"
+#include "engine/huge_page_buffer.h"
 #include "output/clipboard_retry.h"
 #include "output/column_widths.h"
+#include "output/row_bytes.h"
 
 namespace wordloom::output {
 
@@ -12,12 +18,28 @@ namespace {
 // block rather than per row and cell (the pump reads a clock on every call).
 constexpr std::size_t kRowsPerYield = 256;
 
+// Text in large pages: a million rows make a text of tens of megabytes, which faults in far
+// faster this way, and the block is kept for the next copy when it is released.
+using LargeText = engine::HugePageVector<char16_t>;
+
 // A column of dictionary words: each ticked row is its word without the spaces at its end, then
-// CR LF (in one column the padding and the tab are trimmed away). The words are copied straight
-// from the dictionary, whose text is already UTF-16. The widths pass of the general path decides
-// nothing here, but its yields are kept, once per block.
-std::u16string wordRowsText(const platform::WordRows& table, const std::function<void()>& yield) {
+// CR LF (in one column the padding and the tab are trimmed away). A short ASCII word is widened
+// from its prepared bytes, one memory access a row; other words are copied from the dictionary.
+// The widths pass of the general path decides nothing here; it measures the text instead, and
+// its yields are kept, once per block of rows.
+LargeText wordRowsText(const platform::WordRows& table, const WordBytes& prepared,
+                       const std::function<void()>& yield) {
     const engine::WordList& words = table.dictionary->words();
+    // The row's text when it is a short ASCII word that does not end in a space.
+    const auto shortAscii = [&](std::uint32_t ref, std::size_t& length) {
+        if ((ref & platform::WordRows::TextRef) != 0) {
+            return false;
+        }
+        const WordBytes::Slot& slot = prepared.slot(ref);
+        length = static_cast<unsigned char>(slot.bytes[15]);
+        return length != WordBytes::kLong && slot.bytes[14] == 0 &&
+               (length == 0 || slot.bytes[length - 1] != ' ');
+    };
     const auto textOf = [&](std::uint32_t ref) {
         std::u16string_view text =
             (ref & platform::WordRows::TextRef) != 0
@@ -35,34 +57,67 @@ std::u16string wordRowsText(const platform::WordRows& table, const std::function
         const std::size_t to = std::min(rows, from + kRowsPerYield);
         for (std::size_t r = from; r < to; ++r) {
             if (table.rows[r].checked) {
-                length += textOf(table.rows[r].ref).size() + 2;
+                std::size_t units = 0;
+                if (!shortAscii(table.rows[r].ref, units)) {
+                    units = textOf(table.rows[r].ref).size();
+                }
+                length += units + 2;
             }
         }
     }
-    std::u16string text(length, u'\0');
+    // A widened slot is 16 code units, of which the word takes only its own.
+    LargeText text(length + sizeof(WordBytes::Slot::bytes));
     char16_t* at = text.data();
+    const __m128i zero = _mm_setzero_si128();
     for (std::size_t from = 0; from < rows; from += kRowsPerYield) {
         yield();
         const std::size_t to = std::min(rows, from + kRowsPerYield);
         for (std::size_t r = from; r < to; ++r) {
-            if (table.rows[r].checked) {
-                const std::u16string_view word = textOf(table.rows[r].ref);
-                std::copy(word.begin(), word.end(), at);
-                at += word.size();
-                *at++ = u'\r';
-                *at++ = u'\n';
+            if (!table.rows[r].checked) {
+                continue;
             }
+            const std::uint32_t ref = table.rows[r].ref;
+            std::size_t units = 0;
+            if (shortAscii(ref, units)) {
+                const __m128i bytes =
+                    _mm_loadu_si128(reinterpret_cast<const __m128i*>(prepared.slot(ref).bytes));
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(at), _mm_unpacklo_epi8(bytes, zero));
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(at + 8),
+                                 _mm_unpackhi_epi8(bytes, zero));
+                at += units;
+            } else {
+                const std::u16string_view word = textOf(ref);
+                at = std::copy(word.begin(), word.end(), at);
+            }
+            *at++ = u'\r';
+            *at++ = u'\n';
         }
     }
+    text.resize(length);
     return text;
+}
+
+// The prepared bytes for a table of dictionary words; null when there is no room for them, and
+// the table is then read cell by cell.
+std::shared_ptr<const WordBytes> preparedFor(const platform::WordRows* table) {
+    if (table == nullptr) {
+        return nullptr;
+    }
+    try {
+        return preparedWordBytes(table->dictionary);
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
 }
 
 }  // namespace
 
 std::u16string clipboardText(const platform::TableSnapshot& table,
                              const std::function<void()>& yield) {
-    if (const platform::WordRows* wordRows = table.wordRows(); wordRows != nullptr) {
-        return wordRowsText(*wordRows, yield);
+    const platform::WordRows* wordRows = table.wordRows();
+    if (const auto prepared = preparedFor(wordRows)) {
+        const LargeText text = wordRowsText(*wordRows, *prepared, yield);
+        return {text.begin(), text.end()};
     }
     const std::vector<std::size_t> widths =
         measureColumnWidths(table, HeaderWidths::Ignored, yield);
@@ -111,7 +166,15 @@ void CopyListviewToClipboard(const platform::ListView& list, platform::Clipboard
     if (table->rowCount() == 0) {
         return;
     }
-    const std::u16string text = clipboardText(*table, [&events] { events.processEvents(); });
+    const auto yield = [&events] { events.processEvents(); };
+    const platform::WordRows* wordRows = table->wordRows();
+    if (const auto prepared = preparedFor(wordRows)) {
+        const LargeText text = wordRowsText(*wordRows, *prepared, yield);
+        ClearClipboard(clipboard);
+        SetClipboardText(clipboard, std::u16string_view(text.data(), text.size()), 0);
+        return;
+    }
+    const std::u16string text = clipboardText(*table, yield);
     ClearClipboard(clipboard);
     SetClipboardText(clipboard, text, 0);
 }

@@ -1,12 +1,15 @@
 #include "output/text_export.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstdint>
 #include <functional>
+#include <future>
 #include <memory>
 #include <new>
 #include <optional>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "engine/text.h"
@@ -56,6 +59,23 @@ std::size_t wordColumnWidth(const platform::WordRows& table, const WordBytes& wo
         }
     }
     return width;
+}
+
+// Flushing a long file to the disk can take longer than the window may go without repainting:
+// the commit runs on a thread of its own while this one yields every few milliseconds. Without
+// a thread to spare it runs here. Throws what the commit throws.
+void commitWhileYielding(ReplacingFile& file, const std::function<void()>& yield) {
+    std::future<void> commit;
+    try {
+        commit = std::async(std::launch::async, [&file] { file.commit(); });
+    } catch (const std::system_error&) {
+        file.commit();
+        return;
+    }
+    while (commit.wait_for(std::chrono::milliseconds(5)) != std::future_status::ready) {
+        yield();
+    }
+    commit.get();
 }
 
 std::u16string decimal(int number) {
@@ -220,7 +240,7 @@ bool SaveListviewProperlySpaced(const platform::ListView& list, std::u16string_v
     op.step(232, [&] {
         if (file && !file->failed()) {
             flush();
-            file->commit();
+            commitWhileYielding(*file, [&] { yieldAt(232); });
             saved = true;
         }
     });
