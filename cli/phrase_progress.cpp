@@ -1,6 +1,7 @@
 #include "cli/phrase_progress.h"
 
 #include <string>
+#include <utility>
 #include <system_error>
 
 #include "cli/options.h"
@@ -100,9 +101,12 @@ void PhraseProgress::loop() {
         if (m_total != 0) {
             line += " of " + std::to_string(m_total);
         }
-        std::fputs(line.c_str(), m_err);
-        std::fflush(m_err);
-        m_shown = true;
+        if (!m_shown || line != m_lastLine) {
+            std::fputs(line.c_str(), m_err);
+            std::fflush(m_err);
+            m_shown = true;
+            m_lastLine = std::move(line);
+        }
         m_wake.wait_for(lock, redrawEvery);
     }
 }

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdio>
 #include <mutex>
+#include <string>
 #include <thread>
 
 #include "engine/phrase_search.h"
@@ -50,6 +51,7 @@ private:
     std::size_t m_total = 0;
     std::chrono::steady_clock::time_point m_started;
     bool m_shown = false;
+    std::string m_lastLine;  // as last drawn, so that an unchanged line is not drawn again
     bool m_closing = false;
     std::thread m_thread;
 };
