@@ -48,6 +48,10 @@ expect "aligned tsv words " --format =
 expect "tsv " --format = t
 expect "" -l ''
 expect "" -j ''
+expect "" -a -c ''
+expect "" -a --max-words ''
+expect "" -a -n ''
+expect "--max-words " -a --max
 expect "" tca ''
 expect "" -- -
 
