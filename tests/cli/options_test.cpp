@@ -11,7 +11,7 @@
 namespace wordloom::cli {
 namespace {
 
-ParseResult parse(std::initializer_list<const char*> arguments, bool inputIsTerminal = true) {
+ParseResult parse(const std::vector<std::string>& arguments, bool inputIsTerminal = true) {
     std::vector<std::string> texts{"wordloom-unscramble"};
     texts.insert(texts.end(), arguments.begin(), arguments.end());
     std::vector<char*> argv;
@@ -234,7 +234,7 @@ TEST(ParseOptions, TakesPhraseModeAndItsOptions) {
 }
 
 TEST(ParseOptions, RefusesPhraseOptionsThatCannotApply) {
-    const std::pair<std::initializer_list<const char*>, std::string> cases[] = {
+    const std::pair<std::vector<std::string>, std::string> cases[] = {
         {{"--max-words", "2", "ab"}, "option '--max-words' works only with -a (phrase mode)"},
         {{"-n", "2", "ab"}, "option '-n' works only with -a (phrase mode)"},
         {{"-c", "ab", "ab"}, "option '-c' works only with -a (phrase mode)"},
