@@ -52,6 +52,9 @@ public:
     void commit(const char* end) { m_size = static_cast<std::size_t>(end - m_data.get()); }
 
     void append(std::string_view bytes) {
+        if (bytes.empty()) {
+            return;  // an empty view may have no data at all
+        }
         char* at = room(bytes.size());
         std::memcpy(at, bytes.data(), bytes.size());
         m_size += bytes.size();
