@@ -3,7 +3,9 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <exception>
 #include <stdexcept>
@@ -84,6 +86,42 @@ private:
     int m_error = 0;
 };
 
+// An interrupt (Ctrl-C) during a search stops it through its control flag, so that the lines
+// found so far are written and the progress line is cleared before the tool ends by the signal;
+// outside a search the interrupt ends the tool at once, as usual.
+std::atomic<engine::PhraseControl*> searchUnderway{nullptr};
+std::atomic<bool> interrupted{false};
+
+extern "C" void stopSearch(int) {
+    if (engine::PhraseControl* control = searchUnderway.load()) {
+        interrupted.store(true);
+        control->stop.store(true);
+    } else {
+        std::signal(SIGINT, SIG_DFL);
+        std::raise(SIGINT);
+    }
+}
+
+class InterruptStops {
+public:
+    explicit InterruptStops(engine::PhraseControl& control) {
+        searchUnderway.store(&control);
+        m_previous = std::signal(SIGINT, stopSearch);
+        if (m_previous == SIG_IGN) {
+            std::signal(SIGINT, SIG_IGN);  // a background job of a shell keeps ignoring it
+        }
+    }
+    ~InterruptStops() {
+        std::signal(SIGINT, m_previous);
+        searchUnderway.store(nullptr);
+    }
+    InterruptStops(const InterruptStops&) = delete;
+    InterruptStops& operator=(const InterruptStops&) = delete;
+
+private:
+    void (*m_previous)(int) = SIG_DFL;
+};
+
 class PhraseRunner {
 public:
     PhraseRunner(const Options& options, const engine::Dictionary& dictionary, unsigned jobs,
@@ -133,6 +171,7 @@ public:
         engine::PhraseControl control;
         m_progress.start(control, m_number, m_knownPhrases);
         try {
+            const InterruptStops interrupt(control);
             engine::searchPhraseParallel(m_index, phrase, m_options, m_sink, m_jobs, &control);
         } catch (const engine::PhraseError& error) {
             m_progress.finish();
@@ -144,6 +183,12 @@ public:
         }
         m_progress.finish();
         m_sink.flush();
+        if (interrupted.load()) {
+            // The lines found so far are out and the progress line is gone: now end as the
+            // interrupt would have ended the tool.
+            std::signal(SIGINT, SIG_DFL);
+            std::raise(SIGINT);
+        }
         m_sink.throwIfFailed();
     }
 

@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <random>
@@ -175,46 +176,98 @@ TEST_F(PhraseTool, EndsAtOnceWhenTheReaderGoesAway) {
     }
 }
 
-// On a terminal, a phrase that runs for more than a second shows its progress on standard
-// error, cleared when it ends. Here the phrase runs long because nobody reads its lines yet.
-TEST_F(PhraseTool, ShowsProgressOnATerminalAndClearsIt) {
-    const int terminal = posix_openpt(O_RDWR | O_NOCTTY);
-    ASSERT_GE(terminal, 0);
-    ASSERT_EQ(grantpt(terminal), 0);
-    ASSERT_EQ(unlockpt(terminal), 0);
-    const std::string terminalName = ptsname(terminal);
-    int pipeEnds[2];
-    ASSERT_EQ(pipe(pipeEnds), 0);
-    const pid_t child = fork();
-    if (child == 0) {
-        const int err = open(terminalName.c_str(), O_RDWR | O_NOCTTY);
-        const int null = open("/dev/null", O_RDONLY);
-        if (err < 0 || null < 0 || dup2(null, 0) < 0 || dup2(pipeEnds[1], 1) < 0 ||
-            dup2(err, 2) < 0) {
-            _exit(120);
+// The tool with its standard error on a new pseudo-terminal and its standard output into a pipe
+// that nobody reads yet, so that a phrase runs long.
+struct TerminalRun {
+    int terminal = -1;
+    int out = -1;
+    pid_t child = -1;
+
+    explicit TerminalRun(const std::vector<const char*>& arguments) {
+        terminal = posix_openpt(O_RDWR | O_NOCTTY);
+        if (terminal < 0 || grantpt(terminal) != 0 || unlockpt(terminal) != 0) {
+            ADD_FAILURE() << "no pseudo-terminal";
+            return;
         }
-        close(pipeEnds[0]);
+        const std::string terminalName = ptsname(terminal);
+        int pipeEnds[2];
+        if (pipe(pipeEnds) != 0) {
+            ADD_FAILURE() << "pipe";
+            return;
+        }
+        std::vector<char*> argv{const_cast<char*>(WORDLOOM_CLI_EXE)};
+        for (const char* argument : arguments) {
+            argv.push_back(const_cast<char*>(argument));
+        }
+        argv.push_back(nullptr);
+        child = fork();
+        if (child == 0) {
+            const int err = open(terminalName.c_str(), O_RDWR | O_NOCTTY);
+            const int null = open("/dev/null", O_RDONLY);
+            if (err < 0 || null < 0 || dup2(null, 0) < 0 || dup2(pipeEnds[1], 1) < 0 ||
+                dup2(err, 2) < 0) {
+                _exit(120);
+            }
+            close(pipeEnds[0]);
+            close(pipeEnds[1]);
+            execv(WORDLOOM_CLI_EXE, argv.data());
+            _exit(127);
+        }
         close(pipeEnds[1]);
-        execl(WORDLOOM_CLI_EXE, WORDLOOM_CLI_EXE, "-a", "-j", "2", "slot machines", "abab",
-              static_cast<char*>(nullptr));
-        _exit(127);
+        out = pipeEnds[0];
     }
-    close(pipeEnds[1]);
-    std::string shown = readFor(terminal, std::chrono::milliseconds(2500));
+
+    // Reads the output to its end; returns its number of lines.
+    std::size_t drain() const {
+        std::size_t lines = 0;
+        char buffer[1 << 16];
+        for (ssize_t count; (count = read(out, buffer, sizeof buffer)) > 0;) {
+            lines += static_cast<std::size_t>(std::count(buffer, buffer + count, '\n'));
+        }
+        return lines;
+    }
+
+    int wait() const {
+        int status = 0;
+        waitpid(child, &status, 0);
+        return status;
+    }
+
+    ~TerminalRun() {
+        close(out);
+        close(terminal);
+    }
+};
+
+// On a terminal, a phrase that runs for more than a second shows its progress on standard
+// error, cleared when it ends.
+TEST_F(PhraseTool, ShowsProgressOnATerminalAndClearsIt) {
+    const TerminalRun tool({"-a", "-j", "2", "slot machines", "abab"});
+    ASSERT_GT(tool.child, 0);
+    std::string shown = readFor(tool.terminal, std::chrono::milliseconds(2500));
     EXPECT_NE(shown.find("\r\x1b[Kwordloom-unscramble: "), std::string::npos) << shown;
     EXPECT_NE(shown.find(" anagrams so far, phrase 1 of 2"), std::string::npos) << shown;
-    std::size_t lines = 0;
-    char buffer[1 << 16];
-    for (ssize_t count; (count = read(pipeEnds[0], buffer, sizeof buffer)) > 0;) {
-        lines += static_cast<std::size_t>(std::count(buffer, buffer + count, '\n'));
-    }
-    close(pipeEnds[0]);
-    int status = 0;
-    waitpid(child, &status, 0);
-    shown += readFor(terminal, std::chrono::milliseconds(200));
-    close(terminal);
+    EXPECT_EQ(tool.drain(), 1030757u + 5u);  // slot machines, then abab
+    const int status = tool.wait();
+    shown += readFor(tool.terminal, std::chrono::milliseconds(200));
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
-    EXPECT_EQ(lines, 1030757u + 5u);  // slot machines, then abab
+    EXPECT_TRUE(shown.ends_with("\r\x1b[K")) << shown;
+}
+
+// Ctrl-C stops the search: the lines found so far are written, the progress line goes, and the
+// tool ends by the interrupt.
+TEST_F(PhraseTool, ClearsTheProgressLineWhenInterrupted) {
+    const TerminalRun tool({"-a", "-j", "2", "slot machines", "abab"});
+    ASSERT_GT(tool.child, 0);
+    std::string shown = readFor(tool.terminal, std::chrono::milliseconds(2500));
+    ASSERT_NE(shown.find(" anagrams so far"), std::string::npos) << shown;
+    kill(tool.child, SIGINT);
+    const std::size_t lines = tool.drain();
+    const int status = tool.wait();
+    shown += readFor(tool.terminal, std::chrono::milliseconds(200));
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGINT) << status;
+    EXPECT_GT(lines, 0u);
+    EXPECT_LT(lines, 1030757u);
     EXPECT_TRUE(shown.ends_with("\r\x1b[K")) << shown;
 }
 
