@@ -32,6 +32,7 @@ BatchRunner::BatchRunner(const engine::Dictionary& dictionary, const OutputForma
       m_out(out),
       m_wordBytes(dictionary.words()),
       m_capacity(tasksPerJob * jobs) {
+    m_buffer.room(writeSize + writeSize / 8);  // one block for the whole run
     if (jobs > 1) {
         m_workers.reserve(jobs);
         for (unsigned i = 0; i < jobs; ++i) {
