@@ -1,5 +1,6 @@
 #include "result_list_model.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 #include "engine/huge_page_buffer.h"
@@ -24,7 +25,8 @@ class ResultSnapshot final : public TableSnapshot {
 public:
     ResultSnapshot(std::vector<std::u16string> headers,
                    std::shared_ptr<const engine::Dictionary> dictionary,
-                   const std::vector<ResultListModel::Row>& rows, std::vector<std::u16string> texts)
+                   const engine::HugePageVector<ResultListModel::Row>& rows,
+                   std::vector<std::u16string> texts)
         : m_headers(std::move(headers)),
           m_dictionary(std::move(dictionary)),
           m_rows(rows.begin(), rows.end()),
@@ -157,6 +159,14 @@ std::shared_ptr<const TableSnapshot> ResultListModel::snapshot() const {
 
 int ResultListModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : m_announcedRows;
+}
+
+QModelIndex ResultListModel::index(int row, int column, const QModelIndex& parent) const {
+    if (parent.isValid() || row < 0 || row >= m_announcedRows || column < 0 ||
+        column >= std::max(1, headerCount())) {
+        return {};
+    }
+    return createIndex(row, column);
 }
 
 QVariant ResultListModel::data(const QModelIndex& index, int role) const {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "engine/dictionary.h"
+#include "engine/huge_page_buffer.h"
 #include "list_model_base.h"
 #include "platform/table_snapshot.h"
 
@@ -51,6 +52,10 @@ public:
     std::shared_ptr<const TableSnapshot> snapshot() const;
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    // The views ask for an index per row whenever they lay out every row; this answers without
+    // the two virtual count calls of the table model's own check.
+    QModelIndex index(int row, int column,
+                      const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     bool setData(const QModelIndex& index, const QVariant& value, int role) override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
@@ -59,7 +64,9 @@ private:
     using Clock = std::chrono::steady_clock;
 
     std::shared_ptr<const engine::Dictionary> m_dictionary;
-    std::vector<Row> m_rows;
+    // Large pages: a million rows grow in a few page faults instead of thousands, and the
+    // blocks of a cleared list are kept for the next run.
+    engine::HugePageVector<Row> m_rows;
     std::vector<std::u16string> m_texts;
     int m_announcedRows = 0;  // the rows the views know of: the first ones of m_rows
     std::optional<Clock::time_point> m_lastAnnounced;
