@@ -14,6 +14,10 @@ namespace {
 // Output is handed to the stream in pieces of about this size.
 constexpr std::size_t writeSize = 1 << 20;
 
+// The words' bytes are prepared (a few milliseconds for the bundled dictionary) only for runs
+// of more letter sets than this; a run of a few writes its rows word by word.
+constexpr std::size_t directLetterSets = 16;
+
 // Letter sets in flight per thread: enough to keep every thread busy while the oldest is still
 // being matched, few enough that even letter sets of blanks (many rows each) fit in memory.
 constexpr std::size_t tasksPerJob = 16;
@@ -30,7 +34,6 @@ BatchRunner::BatchRunner(const engine::Dictionary& dictionary, const OutputForma
       m_formatter(formatter),
       m_lengths(lengths),
       m_out(out),
-      m_wordBytes(dictionary.words()),
       m_capacity(tasksPerJob * jobs) {
     m_buffer.room(writeSize + writeSize / 8);  // one block for the whole run
     if (jobs > 1) {
@@ -72,8 +75,9 @@ void BatchRunner::add(std::u16string_view letterSet) {
     if (!engine::isRunnableLetterSet(letterSet)) {
         return;  // lists nothing; no need to hold it
     }
+    const output::WordBytes* words = wordBytesFor(++m_lettersAdded);
     if (m_workers.empty()) {
-        match(letterSet, m_found, m_buffer);
+        match(letterSet, words, m_found, m_buffer);
         if (m_buffer.size() >= writeSize) {
             flushBuffer();
         }
@@ -83,7 +87,7 @@ void BatchRunner::add(std::u16string_view letterSet) {
     while (m_tasks.size() >= m_capacity) {
         writeOldest(lock);
     }
-    Task task{std::u16string(letterSet), {}, {}, false};
+    Task task{std::u16string(letterSet), words, {}, {}, false};
     if (!m_spareOutputs.empty()) {
         task.output = std::move(m_spareOutputs.back());
         m_spareOutputs.pop_back();
@@ -106,11 +110,24 @@ void BatchRunner::finish() {
     }
 }
 
-void BatchRunner::match(std::u16string_view letterSet, std::vector<std::uint32_t>& found,
-                        output::ByteBuffer& output) const {
+// Made on the calling thread before the task that first uses them is queued, so a worker sees
+// them complete; tasks queued earlier carry no pointer and never read them.
+const output::WordBytes* BatchRunner::wordBytesFor(std::size_t lettersAdded) {
+    if (!m_wordBytes && lettersAdded > directLetterSets) {
+        m_wordBytes = std::make_unique<const output::WordBytes>(m_dictionary.words());
+    }
+    return m_wordBytes.get();
+}
+
+void BatchRunner::match(std::u16string_view letterSet, const output::WordBytes* words,
+                        std::vector<std::uint32_t>& found, output::ByteBuffer& output) const {
     found.clear();
     engine::unscrambleLetterSet(m_dictionary, letterSet, m_lengths, found);
-    m_formatter.appendRows(output, letterSet, m_wordBytes, found);
+    if (words != nullptr) {
+        m_formatter.appendRows(output, letterSet, *words, found);
+    } else {
+        m_formatter.appendRowsByWord(output, letterSet, m_dictionary.words(), found);
+    }
 }
 
 void BatchRunner::workerLoop() {
@@ -126,7 +143,7 @@ void BatchRunner::workerLoop() {
         Task& task = m_tasks[m_claimed++];
         lock.unlock();
         try {
-            match(task.letterSet, found, task.output);
+            match(task.letterSet, task.words, found, task.output);
         } catch (...) {
             task.failure = std::current_exception();
         }

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <deque>
 #include <exception>
+#include <memory>
 #include <mutex>
 #include <stdexcept>
 #include <string>
@@ -30,9 +31,9 @@ public:
 // down to the calling thread alone) and writes their rows in the order the letter sets were
 // added, exactly as one thread would. At most a fixed number of letter sets per
 // thread are in flight at a time, so memory stays bounded by the dictionary and those letter
-// sets' results however many letter sets come. Output leaves in large writes. The words' bytes
-// are prepared once, and the buffers rows are written into are kept and reused from letter set
-// to letter set.
+// sets' results however many letter sets come. Output leaves in large writes. Once the output
+// grows beyond a few letter sets, every word's bytes are prepared (once), and the buffers rows
+// are written into are kept and reused from letter set to letter set.
 class BatchRunner {
 public:
     BatchRunner(const engine::Dictionary& dictionary, const OutputFormatter& formatter,
@@ -53,13 +54,15 @@ public:
 private:
     struct Task {
         std::u16string letterSet;
+        const output::WordBytes* words;  // null: the rows are encoded word by word
         output::ByteBuffer output;
         std::exception_ptr failure;
         bool done = false;
     };
 
-    void match(std::u16string_view letterSet, std::vector<std::uint32_t>& found,
-               output::ByteBuffer& output) const;
+    void match(std::u16string_view letterSet, const output::WordBytes* words,
+               std::vector<std::uint32_t>& found, output::ByteBuffer& output) const;
+    const output::WordBytes* wordBytesFor(std::size_t rowsSoFar);
     void workerLoop();
     void writeOldest(std::unique_lock<std::mutex>& lock);
     void flushBuffer();
@@ -68,7 +71,8 @@ private:
     const OutputFormatter& m_formatter;
     engine::LengthMask m_lengths;
     std::FILE* m_out;
-    const output::WordBytes m_wordBytes;             // every word's UTF-8 bytes
+    std::unique_ptr<const output::WordBytes> m_wordBytes;  // made once the output grows
+    std::size_t m_lettersAdded = 0;
     output::ByteBuffer m_buffer;                     // output gathered for the next large write
     std::vector<std::uint32_t> m_found;              // scratch of the single-thread path
     std::vector<output::ByteBuffer> m_spareOutputs;  // of written tasks, for the next ones

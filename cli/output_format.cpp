@@ -86,6 +86,30 @@ void OutputFormatter::appendRows(output::ByteBuffer& out, std::u16string_view le
     }
 }
 
+void OutputFormatter::appendRowsByWord(output::ByteBuffer& out, std::u16string_view letterSet,
+                                       const engine::WordList& words,
+                                       const std::vector<std::uint32_t>& found) const {
+    std::string typed;
+    if (m_format == OutputFormat::Tsv) {
+        appendUtf8(typed, letterSet);
+        typed.push_back('\t');
+    }
+    std::string line;
+    for (const std::uint32_t position : found) {
+        const std::u16string_view word = words[position];
+        line = typed;
+        appendUtf8(line, word);
+        if (m_format == OutputFormat::Aligned) {
+            if (word.size() < m_columnWidth) {
+                line.append(m_columnWidth - word.size(), ' ');
+            }
+            line += "\t\r";
+        }
+        line.push_back('\n');
+        out.append(line);
+    }
+}
+
 void OutputFormatter::appendRows(std::string& out, std::u16string_view letterSet,
                                  const engine::WordList& words,
                                  const std::vector<std::uint32_t>& found) const {

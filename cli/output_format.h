@@ -26,6 +26,12 @@ public:
     void appendRows(output::ByteBuffer& out, std::u16string_view letterSet,
                     const output::WordBytes& words, const std::vector<std::uint32_t>& found) const;
 
+    // The same, each word encoded as it is written: for a few letter sets, which do not pay
+    // for preparing every word.
+    void appendRowsByWord(output::ByteBuffer& out, std::u16string_view letterSet,
+                          const engine::WordList& words,
+                          const std::vector<std::uint32_t>& found) const;
+
     // The same for a word list without prepared bytes (prepares them first: for small lists).
     void appendRows(std::string& out, std::u16string_view letterSet, const engine::WordList& words,
                     const std::vector<std::uint32_t>& found) const;

@@ -1,9 +1,18 @@
 #include "cli/output_format.h"
 
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <initializer_list>
 #include <string>
+
+#include "cli/batch_runner.h"
+#include "engine/run_core.h"
+#include "engine/text.h"
 
 namespace wordloom::cli {
 namespace {
@@ -27,6 +36,96 @@ TEST(OutputFormatter, PadsAlignedCellsByUtf16CodeUnitsNotBytes) {
     const std::string padding(15, ' ');
     EXPECT_EQ(out, "Unscramble Letters\t\r\n" + ("\xC3\xA9t\xC3\xA9" + padding + "\t\r\n") +
                        ("a\xF0\x9D\x84\x9E" + padding + "\t\r\n"));
+}
+
+// Words around the 14 bytes a prepared slot holds, non-ASCII ones, a surrogate pair, and one
+// wider than the aligned column.
+constexpr std::u16string_view kMixedWords[] = {u"act",
+                                               u"cat",
+                                               u"n\u00e9e",
+                                               u"a\U0001D11E",
+                                               u"abcdefghijklmn",
+                                               u"abcdefghijklmno",
+                                               u"abcdefghijklm\u00e9",
+                                               u"\u00e9\u00e9\u00e9\u00e9\u00e9\u00e9\u00e9\u00e9",
+                                               u"incomprehensibilities"};
+
+TEST(OutputFormatter, WritesTheSameRowsFromPreparedBytesAsWordByWord) {
+    engine::WordList words;
+    for (std::u16string_view word : kMixedWords) {
+        words.append(word);
+    }
+    words.seal();
+    const output::WordBytes prepared(words);
+    std::vector<std::uint32_t> all;
+    for (std::uint32_t p = 0; p < words.size(); ++p) {
+        all.push_back(p);
+    }
+    for (const OutputFormat format :
+         {OutputFormat::Words, OutputFormat::Tsv, OutputFormat::Aligned}) {
+        const OutputFormatter formatter(format, engine::LengthMask::range(2, 8));
+        output::ByteBuffer fromPrepared;
+        output::ByteBuffer byWord;
+        formatter.appendRows(fromPrepared, u"letters?", prepared, all);
+        formatter.appendRowsByWord(byWord, u"letters?", words, all);
+        EXPECT_EQ(fromPrepared.view(), byWord.view()) << static_cast<int>(format);
+    }
+    // A word wider than the column is written whole and unpadded.
+    const OutputFormatter aligned(OutputFormat::Aligned, engine::LengthMask::range(2, 8));
+    output::ByteBuffer last;
+    aligned.appendRows(last, u"x", prepared, {static_cast<std::uint32_t>(words.size() - 1)});
+    EXPECT_EQ(last.view(), "incomprehensibilities\t\r\n");
+}
+
+// The first letter sets of a run write their rows word by word, the later ones from prepared
+// bytes; with one thread and with two the output is that of word by word throughout.
+TEST(BatchRunner, WritesTheSameRowsBeforeAndAfterTheWordsArePrepared) {
+    const auto folder = std::filesystem::temp_directory_path() /
+                        ("wordloom-batch-runner-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(folder);
+    {
+        std::ofstream file(folder / "words.dic", std::ios::binary);
+        for (std::u16string_view word : kMixedWords) {
+            file << engine::encodeUtf8(word) << "\n";
+        }
+        for (const char* word : {"tea", "eat", "ate", "teas", "seat", "east", "at", "ta"}) {
+            file << word << "\n";
+        }
+    }
+    const auto dictionary = engine::loadDictionary((folder / "words.dic").string());
+    std::vector<std::u16string> sets;
+    for (int i = 0; i < 40; ++i) {
+        sets.push_back(i % 3 == 0 ? u"taes?" : i % 3 == 1 ? u"ACT??" : u"n\u00e9e?????????????");
+    }
+    const engine::LengthMask lengths = engine::LengthMask::range(2, 8);
+    const OutputFormatter formatter(OutputFormat::Tsv, lengths);
+    output::ByteBuffer expected;
+    for (const std::u16string& set : sets) {
+        std::vector<std::uint32_t> found;
+        engine::unscrambleLetterSet(*dictionary, set, lengths, found);
+        formatter.appendRowsByWord(expected, set, dictionary->words(), found);
+    }
+    ASSERT_GT(expected.size(), 0u);
+    for (const unsigned jobs : {1u, 2u}) {
+        std::FILE* out = std::tmpfile();
+        ASSERT_NE(out, nullptr);
+        {
+            BatchRunner runner(*dictionary, formatter, lengths, jobs, out);
+            for (const std::u16string& set : sets) {
+                runner.add(set);
+            }
+            runner.finish();
+        }
+        std::rewind(out);
+        std::string written;
+        char block[4096];
+        for (std::size_t got; (got = std::fread(block, 1, sizeof block, out)) > 0;) {
+            written.append(block, got);
+        }
+        std::fclose(out);
+        EXPECT_EQ(written, expected.view()) << jobs << " jobs";
+    }
+    std::filesystem::remove_all(folder);
 }
 
 }  // namespace
