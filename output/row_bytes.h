@@ -7,6 +7,8 @@
 // into a ByteBuffer that keeps spare room past its end: a short word is copied as one fixed-size
 // block, and the end then moves by the word's true length.
 
+#include <emmintrin.h>
+
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -99,21 +101,18 @@ public:
     static constexpr unsigned char kLong = 0xFF;
 
     explicit WordBytes(const engine::WordList& words) : m_slots(words.size()) {
+        // Sixteen code units are read at once where that stays inside the word list's text.
+        const char16_t* textEnd = nullptr;
+        for (std::size_t p = 0; p < words.size(); ++p) {
+            textEnd = std::max(textEnd, words[p].data() + words[p].size());
+        }
         std::string encoded;
         for (std::size_t p = 0; p < words.size(); ++p) {
             const std::u16string_view word = words[p];
             Slot& slot = m_slots[p];
-            char16_t seen = 0;
-            if (word.size() <= kInSlot) {
-                for (std::size_t i = 0; i < word.size(); ++i) {
-                    seen |= word[i];
-                    slot.bytes[i] = static_cast<char>(word[i]);
-                }
-                if (seen < 0x80) {
-                    slot.bytes[15] = static_cast<char>(word.size());
-                    m_longest = std::max(m_longest, word.size());
-                    continue;
-                }
+            if (word.size() <= kInSlot && textEnd - word.data() >= 16 && narrowAscii(word, slot)) {
+                m_longest = std::max(m_longest, word.size());
+                continue;
             }
             encoded = engine::encodeUtf8(word);
             m_longest = std::max(m_longest, encoded.size());
@@ -161,6 +160,30 @@ public:
     }
 
 private:
+    // A word of up to 14 ASCII code units, with 16 units readable from its start, narrowed into
+    // its slot at once; false, leaving the slot to the encoder, when it holds anything else.
+    static bool narrowAscii(std::u16string_view word, Slot& slot) {
+        const __m128i low = _mm_loadu_si128(reinterpret_cast<const __m128i*>(word.data()));
+        const __m128i high = _mm_loadu_si128(reinterpret_cast<const __m128i*>(word.data() + 8));
+        // Two mask bits per code unit below 0x80, for the word's own units only.
+        const __m128i above = _mm_set1_epi16(static_cast<short>(0xFF80));
+        const __m128i zero = _mm_setzero_si128();
+        const auto ascii = static_cast<std::uint32_t>(_mm_movemask_epi8(
+                               _mm_cmpeq_epi16(_mm_and_si128(low, above), zero))) |
+                           static_cast<std::uint32_t>(
+                               _mm_movemask_epi8(_mm_cmpeq_epi16(_mm_and_si128(high, above), zero)))
+                               << 16;
+        const std::uint32_t used = (std::uint32_t{1} << (2 * word.size())) - 1;
+        if ((ascii & used) != used) {
+            return false;
+        }
+        const __m128i narrow = _mm_packus_epi16(low, high);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(slot.bytes), narrow);
+        slot.bytes[14] = 0;
+        slot.bytes[15] = static_cast<char>(word.size());
+        return true;
+    }
+
     struct Long {
         std::size_t offset;
         std::size_t length;
