@@ -1,7 +1,8 @@
 // wordloom-bench: times the matcher against the plain word-by-word algorithm on the bundled
 // dictionary, the dictionary load, the engine's memory and the matcher's scaling over threads.
 //
-// Usage: wordloom-bench [path/to/words.dic] [--quick] [--scan-paths]
+// Usage: wordloom-bench [path/to/words.dic] [--quick] [--scan-paths] [--batch-tool]
+//        (--batch-tool: only the batch tool's end-to-end figures)
 // The batch tool's end-to-end figures run wordloom-unscramble from beside this program (or the
 // path in WORDLOOM_UNSCRAMBLE) and Debian's `an` when it is installed.
 //        wordloom-bench --crafted-sort [WORDS]   (the load of a list arranged against the sort)
@@ -486,12 +487,15 @@ int main(int argc, char** argv) {
     std::string path = besideProgram("words.dic");
     bool quick = false;
     bool scanPathsOnly = false;  // only the scan paths on (b)
+    bool batchToolOnly = false;  // only the batch tool end to end
     for (int i = 1; i < argc; ++i) {
         const std::string argument = argv[i];
         if (argument == "--quick") {
             quick = true;
         } else if (argument == "--scan-paths") {
             scanPathsOnly = true;
+        } else if (argument == "--batch-tool") {
+            batchToolOnly = true;
         } else {
             path = argument;
         }
@@ -501,6 +505,13 @@ int main(int argc, char** argv) {
             const auto dictionary = wordloom::engine::loadDictionary(path);
             const LetterSets eight = wordloom::bench::randomLetterSets(10000, 8, 0, 20210831);
             timeScanPaths(*dictionary, wordloom::bench::withBlanks(eight, 2, 7), quick ? 30 : 300);
+            return 0;
+        }
+        const char* tool = std::getenv("WORDLOOM_UNSCRAMBLE");
+        const std::string toolPath = tool != nullptr ? tool : besideProgram("wordloom-unscramble");
+        if (batchToolOnly) {
+            const auto dictionary = wordloom::engine::loadDictionary(path);
+            timeBatchTool(*dictionary, toolPath, path, quick);
             return 0;
         }
         timeLoad(path);
@@ -541,9 +552,7 @@ int main(int argc, char** argv) {
         timeLongTables(*dictionary);
         timeScanPaths(*dictionary, withBlanks(eight, 2, 7), sample);
         timeWordBytes(*dictionary);
-        const char* tool = std::getenv("WORDLOOM_UNSCRAMBLE");
-        timeBatchTool(*dictionary, tool != nullptr ? tool : besideProgram("wordloom-unscramble"),
-                      path, quick);
+        timeBatchTool(*dictionary, toolPath, path, quick);
     } catch (const std::exception& error) {
         std::fprintf(stderr, "wordloom-bench: %s\n", error.what());
         return 1;

@@ -350,42 +350,51 @@ public:
     void mark(std::uint32_t position) {
         m_bits[position >> 6] |= std::uint64_t{1} << (position & 63);
         m_summary[position >> 12] |= std::uint64_t{1} << ((position >> 6) & 63);
+        ++m_marked;
     }
 
     // Clears every mark (after a failure part-way through a walk).
     void discard() {
         std::fill(m_bits.begin(), m_bits.end(), 0);
         std::fill(m_summary.begin(), m_summary.end(), 0);
+        m_marked = 0;
     }
 
-    // Appends the marked positions in ascending order and clears them.
+    // Appends the marked positions in ascending order and clears them. Every position is
+    // marked at most once per walk (a word sits on one node, and a walk reaches a node once),
+    // so the count of marks is the count of positions.
     void drain(std::vector<std::uint32_t>& out) {
+        if (m_marked == 0) {
+            return;
+        }
+        const std::size_t from = out.size();
+        try {
+            out.resize(from + m_marked);
+        } catch (...) {
+            discard();
+            throw;
+        }
+        std::uint32_t* next = out.data() + from;
+        std::uint64_t* const bits = m_bits.data();
         for (std::size_t group = 0; group < m_summary.size(); ++group) {
             for (std::uint64_t words = m_summary[group]; words != 0; words &= words - 1) {
                 const std::size_t word =
                     group * 64 + static_cast<std::size_t>(__builtin_ctzll(words));
-                for (std::uint64_t bits = m_bits[word]; bits != 0; bits &= bits - 1) {
-                    out.push_back(static_cast<std::uint32_t>(
-                        word * 64 + static_cast<std::size_t>(__builtin_ctzll(bits))));
+                const auto base = static_cast<std::uint32_t>(word * 64);
+                for (std::uint64_t marks = bits[word]; marks != 0; marks &= marks - 1) {
+                    *next++ = base + static_cast<std::uint32_t>(__builtin_ctzll(marks));
                 }
-                m_bits[word] = 0;
+                bits[word] = 0;
             }
             m_summary[group] = 0;
         }
+        m_marked = 0;
     }
 
 private:
     std::vector<std::uint64_t> m_bits;
     std::vector<std::uint64_t> m_summary;
-};
-
-struct TreeWalk {
-    const MatchIndex::TreeNode* nodes;
-    const std::uint32_t* words;
-    std::array<std::uint8_t, 26> counts;
-    std::uint32_t available;  // letters with a copy left
-    LengthGate& gate;
-    PositionBitmap& found;
+    std::size_t m_marked = 0;
 };
 
 // Set bits of a 32-bit value, without the population-count instruction a portable build lacks.
@@ -396,18 +405,52 @@ inline std::uint32_t bitCount(std::uint32_t bits) {
     return (bits * 0x01010101u) >> 24;
 }
 
+// The lengths the filter wants, asked through the gate the first time a word of that length is
+// found, and then remembered as two bit masks so that each node costs one test.
+struct WantedLengths {
+    LengthGate& gate;
+    std::uint32_t known = 0;
+    std::uint32_t wanted = 0;
+
+    bool wants(int length) {
+        const std::uint32_t bit = 1u << length;
+        if ((known & bit) == 0) {
+            if (gate.wants(length)) {
+                wanted |= bit;
+            }
+            known |= bit;
+        }
+        return (wanted & bit) != 0;
+    }
+};
+
+// The walk with blanks: a blank may stand for any letter, so every child can be followed.
+struct TreeWalk {
+    const MatchIndex::TreeNode* nodes;
+    const std::uint32_t* words;
+    std::array<std::uint8_t, 26> counts;
+    std::uint32_t available;  // letters with a copy left
+    WantedLengths lengths;
+    PositionBitmap& found;
+};
+
+void markWords(const MatchIndex::TreeNode& here, std::uint32_t flags, const std::uint32_t* words,
+               PositionBitmap& found) {
+    if (flags == MatchIndex::kOneWord) {
+        found.mark(here.words);
+    } else {
+        const std::uint32_t* list = words + here.words;
+        for (std::uint32_t k = 1; k <= list[0]; ++k) {
+            found.mark(list[k]);
+        }
+    }
+}
+
 void visitNode(TreeWalk& walk, std::uint32_t node, int depth, int blanks) {
     const MatchIndex::TreeNode& here = walk.nodes[node];
     const std::uint32_t flags = here.childLetters & ~MatchIndex::kLetterBits;
-    if (flags != 0 && depth >= 2 && walk.gate.wants(depth)) {
-        if (flags == MatchIndex::kOneWord) {
-            walk.found.mark(here.words);
-        } else {
-            const std::uint32_t* words = walk.words + here.words;
-            for (std::uint32_t k = 1; k <= words[0]; ++k) {
-                walk.found.mark(words[k]);
-            }
-        }
+    if (flags != 0 && depth >= 2 && walk.lengths.wants(depth)) {
+        markWords(here, flags, walk.words, walk.found);
     }
     // Without blanks only the letters left can extend the word.
     const std::uint32_t children = here.childLetters & MatchIndex::kLetterBits;
@@ -436,14 +479,129 @@ void visitNode(TreeWalk& walk, std::uint32_t node, int depth, int blanks) {
     }
 }
 
+// The walk without blanks, the batch tool's usual case: only the letters left extend a word.
+// The children of a node are a contiguous group in letter order, so a child's index is the
+// number of the node's letters below its own. The path is kept on a small explicit stack (a
+// word has at most 8 letters) instead of recursion. Instantiated twice: with the processor's
+// population-count instruction and with the portable count.
+template <bool kHardwareCount>
+struct CountBits {
+    static std::uint32_t of(std::uint32_t bits) { return bitCount(bits); }
+};
+template <>
+struct CountBits<true> {
+    __attribute__((target("popcnt"))) static std::uint32_t of(std::uint32_t bits) {
+        return static_cast<std::uint32_t>(__builtin_popcount(bits));
+    }
+};
+
+template <bool kHardwareCount>
+__attribute__((always_inline)) inline void walkWithoutBlanks(const MatchIndex::TreeNode* nodes,
+                                                             const std::uint32_t* words,
+                                                             const Tiles& tiles,
+                                                             WantedLengths& lengths,
+                                                             PositionBitmap& found) {
+    struct Frame {
+        std::uint32_t rest;      // letters of this node still to follow
+        std::uint32_t children;  // the node's child letters
+        std::uint32_t firstChild;
+        std::uint32_t letter;  // the letter taken to reach the child now being walked
+    };
+    std::array<std::uint8_t, 26> counts = tiles.counts;
+    std::uint32_t available = tiles.mask;
+    std::array<Frame, kMaxListed + 1> stack;
+    {
+        const std::uint32_t children = nodes[0].childLetters & MatchIndex::kLetterBits;
+        stack[0] = {children & available, children, nodes[0].firstChild, 0};
+    }
+    int depth = 0;  // stack[depth] is the node at that depth
+    while (true) {
+        Frame& frame = stack[static_cast<std::size_t>(depth)];
+        if (frame.rest == 0) {
+            if (depth == 0) {
+                return;
+            }
+            --depth;
+            // Give back the letter that led to the node just left.
+            const std::uint32_t letter = stack[static_cast<std::size_t>(depth)].letter;
+            if (counts[letter]++ == 0) {
+                available |= 1u << letter;
+            }
+            continue;
+        }
+        const std::uint32_t bit = frame.rest & (0u - frame.rest);
+        frame.rest &= frame.rest - 1;
+        const auto letter = static_cast<std::uint32_t>(__builtin_ctz(bit));
+        const MatchIndex::TreeNode& child =
+            nodes[frame.firstChild + CountBits<kHardwareCount>::of(frame.children & (bit - 1))];
+        const std::uint32_t flags = child.childLetters & ~MatchIndex::kLetterBits;
+        if (flags != 0 && depth >= 1 && lengths.wants(depth + 1)) {
+            markWords(child, flags, words, found);
+        }
+        if (--counts[letter] == 0) {
+            available &= ~bit;
+        }
+        const std::uint32_t grandChildren = child.childLetters & MatchIndex::kLetterBits;
+        const std::uint32_t next = grandChildren & available;
+        if (next == 0) {
+            // A leaf for these letters: take the letter back at once.
+            if (counts[letter]++ == 0) {
+                available |= bit;
+            }
+            continue;
+        }
+        // Start loading the groups below each child to be followed, so the fetches overlap.
+        for (std::uint32_t rest = next; rest != 0; rest &= rest - 1) {
+            const std::uint32_t below =
+                child.firstChild +
+                CountBits<kHardwareCount>::of(grandChildren & ((rest & (0u - rest)) - 1));
+            __builtin_prefetch(nodes + nodes[below].firstChild);
+        }
+        frame.letter = letter;
+        ++depth;
+        stack[static_cast<std::size_t>(depth)] = {next, grandChildren, child.firstChild, 0};
+    }
+}
+
+__attribute__((target("popcnt"))) void walkWithoutBlanksCounting(const MatchIndex::TreeNode* nodes,
+                                                                 const std::uint32_t* words,
+                                                                 const Tiles& tiles,
+                                                                 WantedLengths& lengths,
+                                                                 PositionBitmap& found) {
+    walkWithoutBlanks<true>(nodes, words, tiles, lengths, found);
+}
+
+void walkWithoutBlanksPortable(const MatchIndex::TreeNode* nodes, const std::uint32_t* words,
+                               const Tiles& tiles, WantedLengths& lengths, PositionBitmap& found) {
+    walkWithoutBlanks<false>(nodes, words, tiles, lengths, found);
+}
+
+bool hasPopulationCount() {
+    static const bool supported = [] {
+        __builtin_cpu_init();
+        return __builtin_cpu_supports("popcnt") != 0;
+    }();
+    return supported;
+}
+
 void walkTree(const MatchIndex& index, const Tiles& tiles, LengthGate& gate,
               std::vector<std::uint32_t>& out) {
     thread_local PositionBitmap found;
     found.fit(index.wordCount());
-    TreeWalk walk{
-        index.treeNodes().data(), index.treeWords().data(), tiles.counts, tiles.mask, gate, found};
+    const MatchIndex::TreeNode* nodes = index.treeNodes().data();
+    const std::uint32_t* words = index.treeWords().data();
     try {
-        visitNode(walk, 0, 0, tiles.blanks);
+        if (tiles.blanks == 0) {
+            WantedLengths lengths{gate};
+            if (hasPopulationCount()) {
+                walkWithoutBlanksCounting(nodes, words, tiles, lengths, found);
+            } else {
+                walkWithoutBlanksPortable(nodes, words, tiles, lengths, found);
+            }
+        } else {
+            TreeWalk walk{nodes, words, tiles.counts, tiles.mask, WantedLengths{gate}, found};
+            visitNode(walk, 0, 0, tiles.blanks);
+        }
     } catch (...) {
         found.discard();  // the bitmap is reused by this thread's next call
         throw;
