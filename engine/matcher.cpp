@@ -495,71 +495,64 @@ struct CountBits<true> {
     }
 };
 
+// A node reached by a walk without blanks. The tree spells each word's letters in ascending
+// order, so below a node only letters from its own letter on can follow, and of its own letter
+// only the copies the path has not used yet: the letter and that count are all the state a
+// node needs.
+struct Reached {
+    std::uint32_t node;
+    std::uint8_t letter;  // the last letter of the path
+    std::uint8_t used;    // copies of that letter on the path
+};
+
+// Level by level rather than depth first: the nodes of the next level are all known before any
+// of them is read, so their loads overlap instead of waiting for each other.
 template <bool kHardwareCount>
 __attribute__((always_inline)) inline void walkWithoutBlanks(const MatchIndex::TreeNode* nodes,
                                                              const std::uint32_t* words,
                                                              const Tiles& tiles,
                                                              WantedLengths& lengths,
                                                              PositionBitmap& found) {
-    struct Frame {
-        std::uint32_t rest;      // letters of this node still to follow
-        std::uint32_t children;  // the node's child letters
-        std::uint32_t firstChild;
-        std::uint32_t letter;  // the letter taken to reach the child now being walked
-    };
-    std::array<std::uint8_t, 26> counts = tiles.counts;
-    std::uint32_t available = tiles.mask;
-    std::array<Frame, kMaxListed + 1> stack;
+    thread_local std::vector<Reached> levels[2];
+    std::vector<Reached>* level = &levels[0];
+    std::vector<Reached>* nextLevel = &levels[1];
+    level->clear();
     {
         const std::uint32_t children = nodes[0].childLetters & MatchIndex::kLetterBits;
-        stack[0] = {children & available, children, nodes[0].firstChild, 0};
+        for (std::uint32_t rest = children & tiles.mask; rest != 0; rest &= rest - 1) {
+            const std::uint32_t bit = rest & (0u - rest);
+            const std::uint32_t child =
+                nodes[0].firstChild + CountBits<kHardwareCount>::of(children & (bit - 1));
+            __builtin_prefetch(nodes + child);
+            level->push_back({child, static_cast<std::uint8_t>(__builtin_ctz(bit)), 1});
+        }
     }
-    int depth = 0;  // stack[depth] is the node at that depth
-    while (true) {
-        Frame& frame = stack[static_cast<std::size_t>(depth)];
-        if (frame.rest == 0) {
-            if (depth == 0) {
-                return;
+    for (int depth = 1; !level->empty(); ++depth) {
+        nextLevel->clear();
+        for (const Reached& reached : *level) {
+            const MatchIndex::TreeNode& here = nodes[reached.node];
+            const std::uint32_t flags = here.childLetters & ~MatchIndex::kLetterBits;
+            if (flags != 0 && depth >= 2 && lengths.wants(depth)) {
+                markWords(here, flags, words, found);
             }
-            --depth;
-            // Give back the letter that led to the node just left.
-            const std::uint32_t letter = stack[static_cast<std::size_t>(depth)].letter;
-            if (counts[letter]++ == 0) {
-                available |= 1u << letter;
+            const std::uint32_t children = here.childLetters & MatchIndex::kLetterBits;
+            const std::uint32_t last = reached.letter;
+            std::uint32_t allowed = tiles.mask & ~((2u << last) - 1);
+            if (reached.used < tiles.counts[last]) {
+                allowed |= 1u << last;
             }
-            continue;
-        }
-        const std::uint32_t bit = frame.rest & (0u - frame.rest);
-        frame.rest &= frame.rest - 1;
-        const auto letter = static_cast<std::uint32_t>(__builtin_ctz(bit));
-        const MatchIndex::TreeNode& child =
-            nodes[frame.firstChild + CountBits<kHardwareCount>::of(frame.children & (bit - 1))];
-        const std::uint32_t flags = child.childLetters & ~MatchIndex::kLetterBits;
-        if (flags != 0 && depth >= 1 && lengths.wants(depth + 1)) {
-            markWords(child, flags, words, found);
-        }
-        if (--counts[letter] == 0) {
-            available &= ~bit;
-        }
-        const std::uint32_t grandChildren = child.childLetters & MatchIndex::kLetterBits;
-        const std::uint32_t next = grandChildren & available;
-        if (next == 0) {
-            // A leaf for these letters: take the letter back at once.
-            if (counts[letter]++ == 0) {
-                available |= bit;
+            for (std::uint32_t rest = children & allowed; rest != 0; rest &= rest - 1) {
+                const std::uint32_t bit = rest & (0u - rest);
+                const std::uint32_t child =
+                    here.firstChild + CountBits<kHardwareCount>::of(children & (bit - 1));
+                __builtin_prefetch(nodes + child);
+                const auto letter = static_cast<std::uint32_t>(__builtin_ctz(bit));
+                nextLevel->push_back(
+                    {child, static_cast<std::uint8_t>(letter),
+                     static_cast<std::uint8_t>(letter == last ? reached.used + 1 : 1)});
             }
-            continue;
         }
-        // Start loading the groups below each child to be followed, so the fetches overlap.
-        for (std::uint32_t rest = next; rest != 0; rest &= rest - 1) {
-            const std::uint32_t below =
-                child.firstChild +
-                CountBits<kHardwareCount>::of(grandChildren & ((rest & (0u - rest)) - 1));
-            __builtin_prefetch(nodes + nodes[below].firstChild);
-        }
-        frame.letter = letter;
-        ++depth;
-        stack[static_cast<std::size_t>(depth)] = {next, grandChildren, child.firstChild, 0};
+        std::swap(level, nextLevel);
     }
 }
 
