@@ -114,7 +114,12 @@ void BatchRunner::finish() {
 // them complete; tasks queued earlier carry no pointer and never read them.
 const output::WordBytes* BatchRunner::wordBytesFor(std::size_t lettersAdded) {
     if (!m_wordBytes && lettersAdded > directLetterSets) {
-        m_wordBytes = std::make_unique<const output::WordBytes>(m_dictionary.words());
+        // On one thread the words are prepared as rows first name them (see match()); a run
+        // of a few thousand letter sets lists a small part of a large dictionary. Workers
+        // share the bytes, so with them every word is prepared at once.
+        m_wordBytes = m_workers.empty() ? std::make_unique<output::WordBytes>(
+                                              m_dictionary.words(), output::WordBytes::OnDemand{})
+                                        : std::make_unique<output::WordBytes>(m_dictionary.words());
     }
     return m_wordBytes.get();
 }
@@ -124,6 +129,9 @@ void BatchRunner::match(std::u16string_view letterSet, const output::WordBytes* 
     found.clear();
     engine::unscrambleLetterSet(m_dictionary, letterSet, m_lengths, found);
     if (words != nullptr) {
+        if (m_workers.empty()) {
+            m_wordBytes->prepare(found);  // only the calling thread writes the slots
+        }
         m_formatter.appendRows(output, letterSet, *words, found);
     } else {
         m_formatter.appendRowsByWord(output, letterSet, m_dictionary.words(), found);

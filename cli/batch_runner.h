@@ -71,7 +71,7 @@ private:
     const OutputFormatter& m_formatter;
     engine::LengthMask m_lengths;
     std::FILE* m_out;
-    std::unique_ptr<const output::WordBytes> m_wordBytes;  // made once the output grows
+    std::unique_ptr<output::WordBytes> m_wordBytes;  // made once the output grows
     std::size_t m_lettersAdded = 0;
     output::ByteBuffer m_buffer;                     // output gathered for the next large write
     std::vector<std::uint32_t> m_found;              // scratch of the single-thread path

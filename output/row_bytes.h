@@ -100,41 +100,57 @@ public:
     static constexpr std::size_t kInSlot = 14;
     static constexpr unsigned char kLong = 0xFF;
 
-    explicit WordBytes(const engine::WordList& words) : m_slots(words.size()) {
+    explicit WordBytes(const engine::WordList& words) {
+        m_slots.resize(words.size());
         // Sixteen code units are read at once where that stays inside the word list's text.
         const char16_t* textEnd = nullptr;
         for (std::size_t p = 0; p < words.size(); ++p) {
             textEnd = std::max(textEnd, words[p].data() + words[p].size());
         }
-        std::string encoded;
         for (std::size_t p = 0; p < words.size(); ++p) {
             const std::u16string_view word = words[p];
-            Slot& slot = m_slots[p];
+            Slot& slot = m_slots.data()[p];
             if (word.size() <= kInSlot && textEnd - word.data() >= 16 && narrowAscii(word, slot)) {
                 m_longest = std::max(m_longest, word.size());
                 continue;
             }
-            encoded = engine::encodeUtf8(word);
-            m_longest = std::max(m_longest, encoded.size());
-            // UTF-8 never takes fewer bytes than UTF-16 takes code units.
-            if (encoded.size() <= kInSlot) {
-                std::memcpy(slot.bytes, encoded.data(), encoded.size());
-                slot.bytes[14] = static_cast<char>(encoded.size() - word.size());
-                slot.bytes[15] = static_cast<char>(encoded.size());
+            encode(word, slot);
+        }
+    }
+
+    // Prepares no word yet: prepare() makes the bytes of the words a caller is about to write,
+    // so that a run that lists a small part of a large word list pays for that part alone. The
+    // list must outlive this object. Not for several threads: prepare() writes the slots.
+    struct OnDemand {};
+    WordBytes(const engine::WordList& words, OnDemand) : m_source(&words) {
+        m_slots.resize(words.size());
+        m_ready.assign((words.size() + 63) / 64, 0);
+    }
+
+    // Makes the bytes of the words at `positions` that have none yet (only for OnDemand).
+    void prepare(const std::vector<std::uint32_t>& positions) {
+        if (m_source == nullptr) {
+            return;  // every word was prepared at once
+        }
+        for (const std::uint32_t position : positions) {
+            std::uint64_t& ready = m_ready[position >> 6];
+            const std::uint64_t bit = std::uint64_t{1} << (position & 63);
+            if ((ready & bit) != 0) {
                 continue;
             }
-            const auto index = static_cast<std::uint32_t>(m_long.size());
-            m_long.push_back({m_longText.size(), encoded.size(), word.size()});
-            m_longText += encoded;
-            std::memcpy(slot.bytes, &index, sizeof index);
-            slot.bytes[15] = static_cast<char>(kLong);
+            const std::u16string_view word = (*m_source)[position];
+            Slot& slot = m_slots.data()[position];
+            if (!narrowAsciiUnits(word, slot)) {
+                encode(word, slot);
+            }
+            ready |= bit;
         }
     }
 
     std::size_t size() const { return m_slots.size(); }
-    const Slot& slot(std::uint32_t position) const { return m_slots[position]; }
+    const Slot& slot(std::uint32_t position) const { return m_slots.data()[position]; }
     std::string_view operator[](std::uint32_t position) const {
-        const Slot& s = m_slots[position];
+        const Slot& s = m_slots.data()[position];
         const auto length = static_cast<unsigned char>(s.bytes[15]);
         if (length != kLong) {
             return {s.bytes, length};
@@ -145,7 +161,7 @@ public:
     std::size_t byteLength(std::uint32_t position) const { return (*this)[position].size(); }
     // The word's length in UTF-16 code units, which is what padding counts.
     std::size_t units(std::uint32_t position) const {
-        const Slot& s = m_slots[position];
+        const Slot& s = m_slots.data()[position];
         const auto length = static_cast<unsigned char>(s.bytes[15]);
         if (length != kLong) {
             return length - static_cast<unsigned char>(s.bytes[14]);
@@ -156,7 +172,7 @@ public:
     std::size_t longest() const { return m_longest; }
     std::size_t memoryBytes() const {
         return m_slots.capacity() * sizeof(Slot) + m_long.capacity() * sizeof(Long) +
-               m_longText.capacity();
+               m_longText.capacity() + m_ready.capacity() * sizeof(std::uint64_t);
     }
 
 private:
@@ -184,6 +200,41 @@ private:
         return true;
     }
 
+    // The same for a word read unit by unit, which needs nothing readable past its end.
+    bool narrowAsciiUnits(std::u16string_view word, Slot& slot) {
+        if (word.size() > kInSlot) {
+            return false;
+        }
+        for (std::size_t k = 0; k < word.size(); ++k) {
+            if (word[k] >= 0x80) {
+                return false;
+            }
+            slot.bytes[k] = static_cast<char>(word[k]);
+        }
+        slot.bytes[14] = 0;
+        slot.bytes[15] = static_cast<char>(word.size());
+        m_longest = std::max(m_longest, word.size());
+        return true;
+    }
+
+    // Any word through the encoder: into its slot when it fits, else into the long words.
+    void encode(std::u16string_view word, Slot& slot) {
+        const std::string encoded = engine::encodeUtf8(word);
+        m_longest = std::max(m_longest, encoded.size());
+        // UTF-8 never takes fewer bytes than UTF-16 takes code units.
+        if (encoded.size() <= kInSlot) {
+            std::memcpy(slot.bytes, encoded.data(), encoded.size());
+            slot.bytes[14] = static_cast<char>(encoded.size() - word.size());
+            slot.bytes[15] = static_cast<char>(encoded.size());
+            return;
+        }
+        const auto index = static_cast<std::uint32_t>(m_long.size());
+        m_long.push_back({m_longText.size(), encoded.size(), word.size()});
+        m_longText += encoded;
+        std::memcpy(slot.bytes, &index, sizeof index);
+        slot.bytes[15] = static_cast<char>(kLong);
+    }
+
     struct Long {
         std::size_t offset;
         std::size_t length;
@@ -195,7 +246,9 @@ private:
         return index;
     }
 
-    engine::HugePageVector<Slot> m_slots;
+    engine::HugePageBuffer<Slot> m_slots;        // every slot is written before it is read
+    const engine::WordList* m_source = nullptr;  // OnDemand: the list, and which slots are made
+    std::vector<std::uint64_t> m_ready;
     std::vector<Long> m_long;
     std::string m_longText;
     std::size_t m_longest = 0;

@@ -152,6 +152,30 @@ TEST(WordRows, PreparedBytesAndLengthsOfEveryWord) {
     }
 }
 
+// Bytes made as rows name the words (the batch tool on one thread): the same bytes, lengths and
+// longest word as when every word is prepared at once, whatever the order and repeats.
+TEST(WordRows, WordsPreparedOnDemandMatchThosePreparedAtOnce) {
+    fakes::TempFolder folder;
+    const auto dictionary = loadWords(folder);
+    const wordloom::engine::WordList& words = dictionary->words();
+    const wordloom::output::WordBytes all(words);
+    wordloom::output::WordBytes onDemand(words, wordloom::output::WordBytes::OnDemand{});
+    std::vector<std::uint32_t> later;
+    std::vector<std::uint32_t> first;
+    for (std::uint32_t p = static_cast<std::uint32_t>(words.size()); p-- > 0;) {
+        (p % 2 == 0 ? first : later).push_back(p);
+    }
+    first.push_back(first.front());  // a repeat within one call
+    onDemand.prepare(first);
+    later.insert(later.end(), first.begin(), first.end());  // and across calls
+    onDemand.prepare(later);
+    for (std::uint32_t p = 0; p < words.size(); ++p) {
+        EXPECT_EQ(onDemand[p], all[p]) << p;
+        EXPECT_EQ(onDemand.units(p), all.units(p)) << p;
+    }
+    EXPECT_EQ(onDemand.longest(), all.longest());
+}
+
 TEST(WordRows, TextExportWritesTheSameBytesAndProgressAsCellByCell) {
     fakes::TempFolder folder;
     const auto rows = manyRows(loadWords(folder));
