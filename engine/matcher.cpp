@@ -434,8 +434,10 @@ struct TreeWalk {
     PositionBitmap& found;
 };
 
-void markWords(const MatchIndex::TreeNode& here, std::uint32_t flags, const std::uint32_t* words,
-               PositionBitmap& found) {
+inline __attribute__((always_inline)) void markWords(const MatchIndex::TreeNode& here,
+                                                     std::uint32_t flags,
+                                                     const std::uint32_t* words,
+                                                     PositionBitmap& found) {
     if (flags == MatchIndex::kOneWord) {
         found.mark(here.words);
     } else {
