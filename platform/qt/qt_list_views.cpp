@@ -3,6 +3,7 @@
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QKeyEvent>
+#include <QScrollBar>
 #include <cmath>
 #include <string>
 
@@ -79,6 +80,22 @@ void QtListView::setKeyDownHandler(std::function<void(int, bool, bool, bool)> ha
 }
 
 // ---- QtResultListView ----
+
+QtResultListView::QtResultListView(QTreeView& view, ResultListModel& model)
+    : ListViewAdapter(view, model) {
+    // Dragging, the wheel, the keys and scrollTo() all end up here; the value only changes when
+    // the view moves, so a view already at the end asks once.
+    QScrollBar* bar = view.verticalScrollBar();
+    m_atEnd = QObject::connect(bar, &QScrollBar::valueChanged, &model, [bar, &model](int value) {
+        if (value == bar->maximum()) {
+            model.showMoreRows();
+        }
+    });
+}
+
+QtResultListView::~QtResultListView() {
+    QObject::disconnect(m_atEnd);
+}
 
 bool QtResultListView::isChecked(int item) const {
     return m_model.isChecked(rowOf(item));

@@ -81,9 +81,13 @@ private:
 };
 
 // ListView2: the results, whose rows name words of the loaded dictionary, each with a check box.
+// The view learns of more rows whenever it scrolls to the end of those it knows.
 class QtResultListView final : public ListViewAdapter<ResultListView, ResultListModel> {
 public:
-    using ListViewAdapter::ListViewAdapter;
+    QtResultListView(QTreeView& view, ResultListModel& model);
+    ~QtResultListView() override;
+    QtResultListView(const QtResultListView&) = delete;
+    QtResultListView& operator=(const QtResultListView&) = delete;
 
     bool isChecked(int item) const override;
     void addItem(const std::u16string& text) override;
@@ -91,6 +95,9 @@ public:
 
     void setDictionary(std::shared_ptr<const engine::Dictionary> dictionary) override;
     void appendWords(std::span<const std::uint32_t> wordPositions) override;
+
+private:
+    QMetaObject::Connection m_atEnd;
 };
 
 }  // namespace wordloom::platform::qt

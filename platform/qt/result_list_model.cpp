@@ -1,6 +1,7 @@
 #include "result_list_model.h"
 
 #include <algorithm>
+#include <climits>
 #include <stdexcept>
 
 #include "engine/huge_page_buffer.h"
@@ -97,6 +98,9 @@ void ResultListModel::appendWords(std::span<const std::uint32_t> wordPositions) 
     for (std::uint32_t position : wordPositions) {
         m_rows.push_back({position, false});
     }
+    if (!hasPendingRows()) {
+        return;  // past the rows the views learn of without asking
+    }
     const auto sinceAnnounced =
         m_lastAnnounced ? Clock::now() - *m_lastAnnounced : Clock::duration::max();
     if (sinceAnnounced >= AnnounceInterval) {
@@ -111,31 +115,50 @@ void ResultListModel::appendWords(std::span<const std::uint32_t> wordPositions) 
 
 void ResultListModel::announcePendingRows() {
     m_pendingCheck.stop();
-    if (m_announcedRows == size()) {
+    announceUpTo(std::min(size(), m_shownLimit));
+}
+
+void ResultListModel::announceUpTo(int rows) {
+    // A slot that hears of an insertion may ask for more rows before the count has moved on:
+    // nothing is announced twice.
+    if (m_announcing || rows <= m_announcedRows) {
         return;
     }
-    beginInsertRows(QModelIndex(), m_announcedRows, size() - 1);
-    m_announcedRows = size();
+    m_announcing = true;
+    beginInsertRows(QModelIndex(), m_announcedRows, rows - 1);
+    m_announcedRows = rows;
     endInsertRows();
+    m_announcing = false;
     m_lastAnnounced = Clock::now();
 }
 
 void ResultListModel::appendText(std::u16string text) {
     announcePendingRows();
     const int row = size();
-    beginInsertRows(QModelIndex(), row, row);
+    const bool shown = row == m_announcedRows && row < m_shownLimit;
+    if (shown) {
+        beginInsertRows(QModelIndex(), row, row);
+    }
     m_rows.push_back({TextRef | static_cast<std::uint32_t>(m_texts.size()), false});
     m_texts.push_back(std::move(text));
-    m_announcedRows = size();
-    endInsertRows();
+    if (shown) {
+        m_announcedRows = size();
+        endInsertRows();
+    }
 }
 
 void ResultListModel::remove(int row) {
     announcePendingRows();
+    if (row >= m_announcedRows) {
+        m_rows.erase(m_rows.begin() + row);  // a row the views do not know of
+        return;
+    }
     beginRemoveRows(QModelIndex(), row, row);
     m_rows.erase(m_rows.begin() + row);
-    m_announcedRows = size();
+    --m_announcedRows;
     endRemoveRows();
+    // The views keep knowing as many rows as before when more are waiting.
+    announcePendingRows();
 }
 
 void ResultListModel::clear() {
@@ -145,6 +168,7 @@ void ResultListModel::clear() {
     m_rows = {};
     m_texts = {};
     m_announcedRows = 0;
+    m_shownLimit = ShownBatch;
     m_lastAnnounced.reset();  // the next words show at once
     endResetModel();
 }
@@ -159,6 +183,18 @@ std::shared_ptr<const TableSnapshot> ResultListModel::snapshot() const {
 
 int ResultListModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : m_announcedRows;
+}
+
+void ResultListModel::showMoreRows() {
+    if (m_announcing || !hasUnshownRows()) {
+        return;
+    }
+    // Doubling what they know: the end of a million rows is five requests away, not twenty, and
+    // the layouts on the way add up to about two of the whole list.
+    const std::int64_t limit =
+        std::int64_t{m_announcedRows} + std::max(ShownBatch, m_announcedRows);
+    m_shownLimit = static_cast<int>(std::min<std::int64_t>(limit, INT_MAX));
+    announcePendingRows();
 }
 
 QModelIndex ResultListModel::index(int row, int column, const QModelIndex& parent) const {
