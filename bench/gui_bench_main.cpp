@@ -381,6 +381,10 @@ bool WindowBench::processUntil(const std::function<bool()>& done, double seconds
 }
 
 void WindowBench::tickAllResults() {
+    // The user ticks rows the list shows: every row, once the list has scrolled to its end.
+    while (m_results.hasUnshownRows()) {
+        m_results.showMoreRows();
+    }
     for (int row = 0; row < m_results.size(); ++row) {
         m_results.setData(m_results.index(row, 0), Qt::Checked, Qt::CheckStateRole);
     }
@@ -408,10 +412,10 @@ void WindowBench::partRun() {
 
     const auto dictionary = m_logic.dictionary();
     const engine::LengthMask allLengths = engine::LengthMask::range(2, 8);
-    // The list shows every row once the view knows of all of them and painted after that.
+    // The list shows its rows once the view knows of all it is told of without scrolling (the
+    // rest it learns of as it scrolls to the end) and painted after that.
     const auto listShowsEveryRow = [&] {
-        return m_results.rowCount() == m_results.size() &&
-               m_paints.watchedPaints() > m_paintsAtInsert;
+        return !m_results.hasPendingRows() && m_paints.watchedPaints() > m_paintsAtInsert;
     };
     // The first run after start-up, before anything else has run: the matcher's buffers, the
     // result list's rows and the view's first layout of a million rows all start from nothing.
@@ -459,12 +463,12 @@ void WindowBench::partRun() {
         sets.size(), engineRows, m_listView2.count(), done ? "yes" : "NO");
     printTime("import of the letter file (Load Letters)", import);
     printTime("run, click to \"Done.\"", run);
-    printTime("run, click to the list showing every row", runShown);
+    printTime("run, click to the list showing its rows", runShown);
     printTime("engine alone", engineAlone);
     printRatio("run / engine (wall)", run.wall / engineAlone.wall, 2);
     printRatio("run / engine (cpu)", run.cpu / engineAlone.cpu, 2);
     printGaps(runShown, 100);
-    printTime("first run after start-up, to every row shown", firstRun);
+    printTime("first run after start-up, to the rows shown", firstRun);
     printGaps(firstRun, 100);
 }
 
@@ -481,9 +485,15 @@ void WindowBench::partAppend() {
                 long painted = m_paints.watchedPaints();
                 m_listView2.appendWords(positions);
                 shown &= processUntil([&] { return m_paints.watchedPaints() > painted; });
-                painted = m_paints.watchedPaints();
-                m_view2.scrollToBottom();
-                shown &= processUntil([&] { return m_paints.watchedPaints() > painted; });
+                // The view learns of the rows in batches as it reaches the end of those it
+                // knows: scrolling to the end of the list takes a scroll per batch, and one more
+                // after the last.
+                for (bool more = true; shown && more;) {
+                    more = m_results.hasUnshownRows();
+                    painted = m_paints.watchedPaints();
+                    m_view2.scrollToBottom();
+                    shown &= processUntil([&] { return m_paints.watchedPaints() > painted; });
+                }
             },
             append);
     }
@@ -494,7 +504,10 @@ void WindowBench::partAppend() {
         positions.size());
     printTime("append + show + scroll to end", append);
     std::printf("  rows listed %d, scrolled to the end: %s, painted: %s\n", m_listView2.count(),
-                bar->value() == bar->maximum() && bar->maximum() > 0 ? "yes" : "NO",
+                bar->value() == bar->maximum() && bar->maximum() > 0 &&
+                        m_results.rowCount() == m_results.size()
+                    ? "yes"
+                    : "NO",
                 shown ? "yes" : "NO (timed out)");
 }
 
