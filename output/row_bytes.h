@@ -102,20 +102,7 @@ public:
 
     explicit WordBytes(const engine::WordList& words) {
         m_slots.resize(words.size());
-        // Sixteen code units are read at once where that stays inside the word list's text.
-        const char16_t* textEnd = nullptr;
-        for (std::size_t p = 0; p < words.size(); ++p) {
-            textEnd = std::max(textEnd, words[p].data() + words[p].size());
-        }
-        for (std::size_t p = 0; p < words.size(); ++p) {
-            const std::u16string_view word = words[p];
-            Slot& slot = m_slots.data()[p];
-            if (word.size() <= kInSlot && textEnd - word.data() >= 16 && narrowAscii(word, slot)) {
-                m_longest = std::max(m_longest, word.size());
-                continue;
-            }
-            encode(word, slot);
-        }
+        prepareAll(words);
     }
 
     // Prepares no word yet: prepare() makes the bytes of the words a caller is about to write,
@@ -127,10 +114,17 @@ public:
         m_ready.assign((words.size() + 63) / 64, 0);
     }
 
-    // Makes the bytes of the words at `positions` that have none yet (only for OnDemand).
+    // Makes the bytes of the words at `positions` that have none yet (only for OnDemand). Once
+    // the rows name many words (one call for a sixty-fourth of the list, or an eighth of it in
+    // all), the rest are made at once: in list order that costs less per word than by row.
     void prepare(const std::vector<std::uint32_t>& positions) {
         if (m_source == nullptr) {
-            return;  // every word was prepared at once
+            return;  // every word is prepared
+        }
+        const std::size_t listed = m_slots.size();
+        if (positions.size() > listed / 64 || m_preparedOnDemand > listed / 8) {
+            prepareAll(*m_source);
+            return;
         }
         for (const std::uint32_t position : positions) {
             std::uint64_t& ready = m_ready[position >> 6];
@@ -144,6 +138,7 @@ public:
                 encode(word, slot);
             }
             ready |= bit;
+            ++m_preparedOnDemand;
         }
     }
 
@@ -200,6 +195,29 @@ private:
         return true;
     }
 
+    // Every word not prepared yet, in list order; afterwards prepare() has nothing to do.
+    void prepareAll(const engine::WordList& words) {
+        // Sixteen code units are read at once where that stays inside the word list's text.
+        const char16_t* textEnd = nullptr;
+        for (std::size_t p = 0; p < words.size(); ++p) {
+            textEnd = std::max(textEnd, words[p].data() + words[p].size());
+        }
+        for (std::size_t p = 0; p < words.size(); ++p) {
+            if (!m_ready.empty() && ((m_ready[p >> 6] >> (p & 63)) & 1u) != 0) {
+                continue;
+            }
+            const std::u16string_view word = words[p];
+            Slot& slot = m_slots.data()[p];
+            if (word.size() <= kInSlot && textEnd - word.data() >= 16 && narrowAscii(word, slot)) {
+                m_longest = std::max(m_longest, word.size());
+                continue;
+            }
+            encode(word, slot);
+        }
+        m_source = nullptr;
+        m_ready = {};
+    }
+
     // The same for a word read unit by unit, which needs nothing readable past its end.
     bool narrowAsciiUnits(std::u16string_view word, Slot& slot) {
         if (word.size() > kInSlot) {
@@ -249,6 +267,7 @@ private:
     engine::HugePageBuffer<Slot> m_slots;        // every slot is written before it is read
     const engine::WordList* m_source = nullptr;  // OnDemand: the list, and which slots are made
     std::vector<std::uint64_t> m_ready;
+    std::size_t m_preparedOnDemand = 0;
     std::vector<Long> m_long;
     std::string m_longText;
     std::size_t m_longest = 0;

@@ -153,25 +153,49 @@ TEST(WordRows, PreparedBytesAndLengthsOfEveryWord) {
 }
 
 // Bytes made as rows name the words (the batch tool on one thread): the same bytes, lengths and
-// longest word as when every word is prepared at once, whatever the order and repeats.
+// longest word as when every word is prepared at once, whatever the order and repeats, both
+// word by word and once the rows have named so many words that the rest are made at once.
 TEST(WordRows, WordsPreparedOnDemandMatchThosePreparedAtOnce) {
     fakes::TempFolder folder;
-    const auto dictionary = loadWords(folder);
+    const auto path = folder.path() / "words.dic";
+    {
+        std::ofstream file(path, std::ios::binary);
+        for (int copy = 0; copy < 40; ++copy) {
+            for (const std::u16string& word : kWords) {
+                file << wordloom::engine::encodeUtf8(word) << copy << "\n";
+            }
+        }
+    }
+    const auto dictionary = wordloom::engine::loadDictionary(path.string());
     const wordloom::engine::WordList& words = dictionary->words();
+    const auto count = static_cast<std::uint32_t>(words.size());
     const wordloom::output::WordBytes all(words);
     wordloom::output::WordBytes onDemand(words, wordloom::output::WordBytes::OnDemand{});
-    std::vector<std::uint32_t> later;
-    std::vector<std::uint32_t> first;
-    for (std::uint32_t p = static_cast<std::uint32_t>(words.size()); p-- > 0;) {
-        (p % 2 == 0 ? first : later).push_back(p);
-    }
-    first.push_back(first.front());  // a repeat within one call
-    onDemand.prepare(first);
-    later.insert(later.end(), first.begin(), first.end());  // and across calls
-    onDemand.prepare(later);
-    for (std::uint32_t p = 0; p < words.size(); ++p) {
+    const auto expectSame = [&](std::uint32_t p) {
         EXPECT_EQ(onDemand[p], all[p]) << p;
         EXPECT_EQ(onDemand.units(p), all.units(p)) << p;
+    };
+    // A few words at a time, from the end, with repeats within a call and across calls.
+    std::vector<std::uint32_t> named;
+    for (std::uint32_t p = count; p-- > count - 30;) {
+        named.push_back(p);
+        if (named.size() == 5) {
+            named.push_back(named.front());
+            onDemand.prepare(named);
+            for (const std::uint32_t q : named) {
+                expectSame(q);
+            }
+            named.assign(1, p);
+        }
+    }
+    // Enough words in one call for the rest to be made at once.
+    std::vector<std::uint32_t> many;
+    for (std::uint32_t p = 0; p < count / 32; ++p) {
+        many.push_back(p * 7 % count);
+    }
+    onDemand.prepare(many);
+    for (std::uint32_t p = 0; p < count; ++p) {
+        expectSame(p);
     }
     EXPECT_EQ(onDemand.longest(), all.longest());
 }
