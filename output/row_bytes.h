@@ -115,14 +115,14 @@ public:
     }
 
     // Makes the bytes of the words at `positions` that have none yet (only for OnDemand). Once
-    // the rows name many words (one call for a sixty-fourth of the list, or an eighth of it in
+    // the rows name many words (one call for a 256th of the list, or an eighth of it in
     // all), the rest are made at once: in list order that costs less per word than by row.
     void prepare(const std::vector<std::uint32_t>& positions) {
         if (m_source == nullptr) {
             return;  // every word is prepared
         }
         const std::size_t listed = m_slots.size();
-        if (positions.size() > listed / 64 || m_preparedOnDemand > listed / 8) {
+        if (positions.size() > listed / 256 || m_preparedOnDemand > listed / 8) {
             prepareAll(*m_source);
             return;
         }

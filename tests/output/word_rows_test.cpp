@@ -160,7 +160,7 @@ TEST(WordRows, WordsPreparedOnDemandMatchThosePreparedAtOnce) {
     const auto path = folder.path() / "words.dic";
     {
         std::ofstream file(path, std::ios::binary);
-        for (int copy = 0; copy < 40; ++copy) {
+        for (int copy = 0; copy < 200; ++copy) {
             for (const std::u16string& word : kWords) {
                 file << wordloom::engine::encodeUtf8(word) << copy << "\n";
             }
