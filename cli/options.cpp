@@ -107,8 +107,8 @@ std::string quoted(std::string_view text) {
 
 bool hasShortName(int reported) {
     return std::any_of(std::begin(optionSpecs), std::end(optionSpecs),
-                       [reported](const OptionSpec& spec) {
-                           return spec.shortName != 0 && spec.shortName == reported;
+                       [reported](const OptionSpec& entry) {
+                           return entry.shortName != 0 && entry.shortName == reported;
                        });
 }
 
@@ -131,12 +131,12 @@ struct GetoptTables {
     std::string shortOptions = "-:";
 
     GetoptTables() {
-        for (const OptionSpec& spec : optionSpecs) {
-            const int hasArgument = spec.argument != nullptr ? required_argument : no_argument;
-            longOptions.push_back({spec.longName, hasArgument, nullptr, spec.id});
-            if (spec.shortName != 0) {
-                shortOptions.push_back(spec.shortName);
-                if (spec.argument != nullptr) {
+        for (const OptionSpec& entry : optionSpecs) {
+            const int hasArgument = entry.argument != nullptr ? required_argument : no_argument;
+            longOptions.push_back({entry.longName, hasArgument, nullptr, entry.id});
+            if (entry.shortName != 0) {
+                shortOptions.push_back(entry.shortName);
+                if (entry.argument != nullptr) {
                     shortOptions.push_back(':');
                 }
             }
@@ -146,9 +146,9 @@ struct GetoptTables {
 };
 
 // The option's names as help and manual show them, before the argument: "-d, --dictionary".
-std::string optionLabel(const OptionSpec& spec) {
-    std::string label = spec.shortName != 0 ? std::string{'-', spec.shortName, ',', ' '} : "    ";
-    return label + "--" + spec.longName;
+std::string optionLabel(const OptionSpec& entry) {
+    std::string label = entry.shortName != 0 ? std::string{'-', entry.shortName, ',', ' '} : "    ";
+    return label + "--" + entry.longName;
 }
 
 // Help layout: descriptions start in this column and lines stay within the width.
@@ -510,10 +510,10 @@ std::string usageText() {
         "terminal.\n"
         "\n"
         "Options:\n";
-    for (const OptionSpec& spec : optionSpecs) {
-        std::string label = "  " + optionLabel(spec);
-        if (spec.argument != nullptr) {
-            label.append(" ").append(spec.argument);
+    for (const OptionSpec& entry : optionSpecs) {
+        std::string label = "  " + optionLabel(entry);
+        if (entry.argument != nullptr) {
+            label.append(" ").append(entry.argument);
         }
         text += label;
         if (label.size() + 2 <= helpColumn) {
@@ -521,7 +521,7 @@ std::string usageText() {
         } else {
             text.append("\n").append(helpColumn, ' ');
         }
-        appendWrapped(text, spec.description, helpColumn);
+        appendWrapped(text, entry.description, helpColumn);
     }
     text +=
         "\n"
@@ -548,27 +548,27 @@ std::string versionText() {
 
 std::string manualOptions() {
     std::string text = ".SH OPTIONS\n";
-    for (const OptionSpec& spec : optionSpecs) {
+    for (const OptionSpec& entry : optionSpecs) {
         text += ".TP\n";
-        if (spec.shortName != 0) {
-            text.append("\\fB\\-").push_back(spec.shortName);
+        if (entry.shortName != 0) {
+            text.append("\\fB\\-").push_back(entry.shortName);
             text += "\\fR, ";
         }
-        text.append("\\fB\\-\\-").append(spec.longName).append("\\fR");
-        if (spec.argument != nullptr) {
-            text.append(" \\fI").append(spec.argument).append("\\fR");
+        text.append("\\fB\\-\\-").append(entry.longName).append("\\fR");
+        if (entry.argument != nullptr) {
+            text.append(" \\fI").append(entry.argument).append("\\fR");
         }
         text += "\n";
         // The help's phrase becomes the manual's sentence.
-        std::string description = spec.description;
+        std::string description = entry.description;
         description[0] =
             static_cast<char>(std::toupper(static_cast<unsigned char>(description[0])));
         if (description.back() != '.') {
             description += '.';
         }
-        text += roffText(description, spec.argument);
-        if (spec.manualNote != nullptr) {
-            text += ".IP\n" + roffText(spec.manualNote, spec.argument);
+        text += roffText(description, entry.argument);
+        if (entry.manualNote != nullptr) {
+            text += ".IP\n" + roffText(entry.manualNote, entry.argument);
         }
     }
     return text;

@@ -40,14 +40,14 @@ std::string installedPage() {
 TEST(UnscrambleManual, ListsEveryOptionOfTheTableOnce) {
     const std::string page = installedPage();
     ASSERT_FALSE(page.empty()) << compressedPage;
-    for (const OptionSpec& spec : optionTable()) {
+    for (const OptionSpec& entry : optionTable()) {
         std::string label;
-        if (spec.shortName != 0) {
-            label = std::string("\\fB\\-") + spec.shortName + "\\fR, ";
+        if (entry.shortName != 0) {
+            label = std::string("\\fB\\-") + entry.shortName + "\\fR, ";
         }
-        label += "\\fB\\-\\-" + std::string(spec.longName) + "\\fR";
-        if (spec.argument != nullptr) {
-            label += " \\fI" + std::string(spec.argument) + "\\fR";
+        label += "\\fB\\-\\-" + std::string(entry.longName) + "\\fR";
+        if (entry.argument != nullptr) {
+            label += " \\fI" + std::string(entry.argument) + "\\fR";
         }
         const std::size_t at = page.find(".TP\n" + label + "\n");
         EXPECT_NE(at, std::string::npos) << label;
@@ -58,10 +58,10 @@ TEST(UnscrambleManual, ListsEveryOptionOfTheTableOnce) {
 // The hand-written parts (description, examples) may name only options the tool has.
 TEST(UnscrambleManual, NamesNoOptionTheToolLacks) {
     std::set<std::string> known;
-    for (const OptionSpec& spec : optionTable()) {
-        known.insert("--" + std::string(spec.longName));
-        if (spec.shortName != 0) {
-            known.insert(std::string{'-', spec.shortName});
+    for (const OptionSpec& entry : optionTable()) {
+        known.insert("--" + std::string(entry.longName));
+        if (entry.shortName != 0) {
+            known.insert(std::string{'-', entry.shortName});
         }
     }
     const std::string page = installedPage();

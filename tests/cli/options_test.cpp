@@ -124,18 +124,18 @@ TEST(ParseOptions, ReadsStandardInputWithoutLetterSetsUnlessItIsATerminal) {
 TEST(OptionTable, EveryOptionIsUnderstoodAndDocumented) {
     const std::string help = usageText();
     const std::string manual = manualOptions();
-    for (const OptionSpec& spec : optionTable()) {
-        std::vector<std::string> names{"--" + std::string(spec.longName)};
-        std::string label = "--" + std::string(spec.longName);
-        std::string manualLabel = "\\fB\\-\\-" + std::string(spec.longName) + "\\fR";
-        if (spec.shortName != 0) {
-            names.push_back({'-', spec.shortName});
-            label = std::string{'-', spec.shortName, ',', ' '} + label;
-            manualLabel = std::string("\\fB\\-") + spec.shortName + "\\fR, " + manualLabel;
+    for (const OptionSpec& entry : optionTable()) {
+        std::vector<std::string> names{"--" + std::string(entry.longName)};
+        std::string label = "--" + std::string(entry.longName);
+        std::string manualLabel = "\\fB\\-\\-" + std::string(entry.longName) + "\\fR";
+        if (entry.shortName != 0) {
+            names.push_back({'-', entry.shortName});
+            label = std::string{'-', entry.shortName, ',', ' '} + label;
+            manualLabel = std::string("\\fB\\-") + entry.shortName + "\\fR, " + manualLabel;
         }
-        if (spec.argument != nullptr) {
-            label.append(" ").append(spec.argument);
-            manualLabel.append(" \\fI").append(spec.argument).append("\\fR");
+        if (entry.argument != nullptr) {
+            label.append(" ").append(entry.argument);
+            manualLabel.append(" \\fI").append(entry.argument).append("\\fR");
         }
         for (const std::string& name : names) {
             // A value that is wrong for every option that takes one: only the value is refused.
