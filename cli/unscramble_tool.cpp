@@ -15,6 +15,7 @@
 #include "cli/phrase_runner.h"
 #include "cli/program_folder.h"
 #include "engine/dictionary.h"
+#include "engine/huge_page_buffer.h"
 #include "engine/text.h"
 
 namespace wordloom::cli {
@@ -60,6 +61,7 @@ std::shared_ptr<const engine::Dictionary> loadDictionary(const std::string& path
         }
         loader.close();
         loader.sort();
+        loader.keepFreedBlocks();  // for the runner's buffers, see runUnscramble()
         try {
             loader.buildIndex();
         } catch (const engine::TooManyInitialGroups& tooMany) {
@@ -105,6 +107,7 @@ int runUnscramble(const Options& options, std::FILE* in, std::FILE* out, std::FI
         return ExitFailure;
     }
     if (options.anagrams) {
+        engine::releaseRetainedBlocks();
         return runPhrases(options, *dictionary, jobCount(options), in, out, err);
     }
 
@@ -112,6 +115,9 @@ int runUnscramble(const Options& options, std::FILE* in, std::FILE* out, std::FI
     try {
         const OutputFormatter formatter(options.format, options.lengths);
         BatchRunner runner(*dictionary, formatter, options.lengths, jobCount(options), out);
+        // The runner's large buffers took the memory the load had freed, which needs no fresh
+        // zeroed pages; whatever is left goes back to the system.
+        engine::releaseRetainedBlocks();
         std::string header;
         formatter.appendHeader(header);
         runner.write(header);

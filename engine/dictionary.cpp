@@ -354,8 +354,13 @@ void DictionaryLoader::buildIndex() {
     // The buffers freed during the load (the file, the index's scratch tables) were kept for
     // reuse; once the index stands they are given back to the system.
     struct ReleaseRetainedBlocks {
-        ~ReleaseRetainedBlocks() { releaseRetainedBlocks(); }
-    } releaseAtEnd;
+        bool keep;
+        ~ReleaseRetainedBlocks() {
+            if (!keep) {
+                releaseRetainedBlocks();
+            }
+        }
+    } releaseAtEnd{m_keepFreedBlocks};
     const auto buildMatchIndex = [&] {
         try {
             dictionary.m_matchIndex.build(dictionary.m_words);

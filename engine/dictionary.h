@@ -40,6 +40,12 @@ public:
     void sort();
     void buildIndex();
 
+    // buildIndex() gives the large blocks freed during the load back to the system. After this
+    // call it leaves them retained instead, for a caller about to make large buffers of its own:
+    // those then reuse memory already in place rather than fresh pages the kernel must zero
+    // first. That caller calls releaseRetainedBlocks() once its buffers are made.
+    void keepFreedBlocks() { m_keepFreedBlocks = true; }
+
     // The dictionary as built so far (complete after buildIndex).
     std::shared_ptr<const Dictionary> dictionary() const { return m_dictionary; }
 
@@ -53,6 +59,7 @@ private:
     std::unique_ptr<Source> m_source;
     std::shared_ptr<Dictionary> m_dictionary;
     bool m_looksLikeUtf16 = false;
+    bool m_keepFreedBlocks = false;
 };
 
 // All phases in order; throws on the first failure. For the batch tool and tests.

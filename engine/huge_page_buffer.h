@@ -26,7 +26,8 @@ void* allocateBlock(std::size_t bytes);
 // Gives back a block of allocateBlock; `bytes` is the size it was asked with. Large blocks are
 // retained for reuse by later requests until releaseRetainedBlocks().
 void releaseBlock(void* block, std::size_t bytes) noexcept;
-// Returns the retained large blocks to the system; the loader calls it once the load is done.
+// Returns the retained large blocks to the system; the loader calls it once the load is done
+// (or leaves that to its caller, see DictionaryLoader::keepFreedBlocks).
 void releaseRetainedBlocks() noexcept;
 
 // A standard allocator over allocateBlock: `HugePageVector<T>` is a std::vector whose large
