@@ -14,9 +14,12 @@ namespace {
 // Output is handed to the stream in pieces of about this size.
 constexpr std::size_t writeSize = 1 << 20;
 
-// The words' bytes are prepared (a few milliseconds for the bundled dictionary) only for runs
-// of more letter sets than this; a run of a few writes its rows word by word.
+// The bytes of the words a run can list are prepared (about a millisecond for the bundled
+// dictionary) once the run has more letter sets than this, or its rows so far more than
+// directRows; before that, rows are encoded word by word, which costs a run of a few letter sets
+// less.
 constexpr std::size_t directLetterSets = 16;
+constexpr std::size_t directRows = 16384;
 
 // Letter sets in flight per thread: enough to keep every thread busy while the oldest is still
 // being matched, few enough that even letter sets of blanks (many rows each) fit in memory.
@@ -34,6 +37,7 @@ BatchRunner::BatchRunner(const engine::Dictionary& dictionary, const OutputForma
       m_formatter(formatter),
       m_lengths(lengths),
       m_out(out),
+      m_wordBytes(dictionary.words(), lengths.bits(), output::WordBytes::Later{}),
       m_capacity(tasksPerJob * jobs) {
     m_buffer.room(writeSize + writeSize / 8);  // one block for the whole run
     if (jobs > 1) {
@@ -75,13 +79,27 @@ void BatchRunner::add(std::u16string_view letterSet) {
     if (!engine::isRunnableLetterSet(letterSet)) {
         return;  // lists nothing; no need to hold it
     }
-    const output::WordBytes* words = wordBytesFor(++m_lettersAdded);
+    ++m_lettersAdded;
     if (m_workers.empty()) {
-        match(letterSet, words, m_found, m_buffer);
+        m_found.clear();
+        engine::unscrambleLetterSet(m_dictionary, letterSet, m_lengths, m_found);
+        const output::WordBytes* words = nullptr;
+        if (preparing(m_found.size())) {
+            m_wordBytes.prepareNamed(m_found);  // only this thread writes the slots
+            words = &m_wordBytes;
+        }
+        writeRows(letterSet, words, m_found, m_buffer);
         if (m_buffer.size() >= writeSize) {
             flushBuffer();
         }
         return;
+    }
+    const output::WordBytes* words = nullptr;
+    if (preparing(0)) {
+        // Made on this thread before the task is queued, so a worker sees them complete;
+        // tasks queued earlier carry no pointer.
+        m_wordBytes.prepareAll();
+        words = &m_wordBytes;
     }
     std::unique_lock lock(m_mutex);
     while (m_tasks.size() >= m_capacity) {
@@ -110,28 +128,20 @@ void BatchRunner::finish() {
     }
 }
 
-// Made on the calling thread before the task that first uses them is queued, so a worker sees
-// them complete; tasks queued earlier carry no pointer and never read them.
-const output::WordBytes* BatchRunner::wordBytesFor(std::size_t lettersAdded) {
-    if (!m_wordBytes && lettersAdded > directLetterSets) {
-        // On one thread the words are prepared as rows first name them (see match()); a run
-        // of a few thousand letter sets lists a small part of a large dictionary. Workers
-        // share the bytes, so with them every word is prepared at once.
-        m_wordBytes = m_workers.empty() ? std::make_unique<output::WordBytes>(
-                                              m_dictionary.words(), output::WordBytes::OnDemand{})
-                                        : std::make_unique<output::WordBytes>(m_dictionary.words());
+// Whether rows are written from prepared bytes: from the moment the run is long enough for them
+// (see directLetterSets; `nextRows` are the rows about to be written).
+bool BatchRunner::preparing(std::size_t nextRows) {
+    if (!m_preparing) {
+        m_directRows += nextRows;
+        m_preparing = m_lettersAdded > directLetterSets || m_directRows > directRows;
     }
-    return m_wordBytes.get();
+    return m_preparing;
 }
 
-void BatchRunner::match(std::u16string_view letterSet, const output::WordBytes* words,
-                        std::vector<std::uint32_t>& found, output::ByteBuffer& output) const {
-    found.clear();
-    engine::unscrambleLetterSet(m_dictionary, letterSet, m_lengths, found);
+void BatchRunner::writeRows(std::u16string_view letterSet, const output::WordBytes* words,
+                            const std::vector<std::uint32_t>& found,
+                            output::ByteBuffer& output) const {
     if (words != nullptr) {
-        if (m_workers.empty()) {
-            m_wordBytes->prepare(found);  // only the calling thread writes the slots
-        }
         m_formatter.appendRows(output, letterSet, *words, found);
     } else {
         m_formatter.appendRowsByWord(output, letterSet, m_dictionary.words(), found);
@@ -151,7 +161,9 @@ void BatchRunner::workerLoop() {
         Task& task = m_tasks[m_claimed++];
         lock.unlock();
         try {
-            match(task.letterSet, task.words, found, task.output);
+            found.clear();
+            engine::unscrambleLetterSet(m_dictionary, task.letterSet, m_lengths, found);
+            writeRows(task.letterSet, task.words, found, task.output);
         } catch (...) {
             task.failure = std::current_exception();
         }

@@ -6,7 +6,6 @@
 #include <cstdio>
 #include <deque>
 #include <exception>
-#include <memory>
 #include <mutex>
 #include <stdexcept>
 #include <string>
@@ -31,9 +30,9 @@ public:
 // down to the calling thread alone) and writes their rows in the order the letter sets were
 // added, exactly as one thread would. At most a fixed number of letter sets per
 // thread are in flight at a time, so memory stays bounded by the dictionary and those letter
-// sets' results however many letter sets come. Output leaves in large writes. Once the output
-// grows beyond a few letter sets, every word's bytes are prepared (once), and the buffers rows
-// are written into are kept and reused from letter set to letter set.
+// sets' results however many letter sets come. Output leaves in large writes. Once the run has
+// more than a few letter sets, the bytes of every word it can list are prepared (once), and the
+// buffers rows are written into are kept and reused from letter set to letter set.
 class BatchRunner {
 public:
     BatchRunner(const engine::Dictionary& dictionary, const OutputFormatter& formatter,
@@ -60,9 +59,9 @@ private:
         bool done = false;
     };
 
-    void match(std::u16string_view letterSet, const output::WordBytes* words,
-               std::vector<std::uint32_t>& found, output::ByteBuffer& output) const;
-    const output::WordBytes* wordBytesFor(std::size_t rowsSoFar);
+    bool preparing(std::size_t nextRows);
+    void writeRows(std::u16string_view letterSet, const output::WordBytes* words,
+                   const std::vector<std::uint32_t>& found, output::ByteBuffer& output) const;
     void workerLoop();
     void writeOldest(std::unique_lock<std::mutex>& lock);
     void flushBuffer();
@@ -71,8 +70,10 @@ private:
     const OutputFormatter& m_formatter;
     engine::LengthMask m_lengths;
     std::FILE* m_out;
-    std::unique_ptr<output::WordBytes> m_wordBytes;  // made once the output grows
+    output::WordBytes m_wordBytes;  // prepared once the run is long enough
     std::size_t m_lettersAdded = 0;
+    std::size_t m_directRows = 0;  // rows written before the words were prepared
+    bool m_preparing = false;
     output::ByteBuffer m_buffer;                     // output gathered for the next large write
     std::vector<std::uint32_t> m_found;              // scratch of the single-thread path
     std::vector<output::ByteBuffer> m_spareOutputs;  // of written tasks, for the next ones

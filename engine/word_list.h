@@ -67,6 +67,8 @@ public:
     const Views& views() const { return m_words; }
 
     std::size_t textUnits() const { return m_text.size(); }
+    // All the words' text, in the order read; every view lies inside it.
+    std::u16string_view text() const { return {m_text.data(), m_text.size()}; }
 
 private:
     // Moves the text to a buffer of `capacity` units and the views along with it.

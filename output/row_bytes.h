@@ -85,11 +85,11 @@ private:
     std::size_t m_capacity = 0;
 };
 
-// The UTF-8 bytes of every word of a word list, prepared once. Each word has a 16-byte slot at
+// The UTF-8 bytes of the words of a word list, prepared once. Each word has a 16-byte slot at
 // its position: a word of up to 14 bytes (nearly all are) lies in the slot itself, so that a row
 // costs one memory access and one 16-byte copy; a longer word's slot names its place in a
-// separate block. Nearly every word is ASCII and is narrowed unit by unit; the rest go through
-// the encoder. The slots live in large pages, like the word list itself.
+// separate block. Nearly every word is ASCII and is narrowed sixteen units at a time; the rest go
+// through the encoder. The slots live in large pages, like the word list itself.
 class WordBytes {
 public:
     struct alignas(16) Slot {
@@ -99,46 +99,94 @@ public:
     };
     static constexpr std::size_t kInSlot = 14;
     static constexpr unsigned char kLong = 0xFF;
+    static constexpr std::uint32_t kEveryLength = ~std::uint32_t{0};
 
-    explicit WordBytes(const engine::WordList& words) {
-        m_slots.resize(words.size());
-        prepareAll(words);
+    // Every word's bytes, made now. The list must outlive this object.
+    explicit WordBytes(const engine::WordList& words) : WordBytes(words, kEveryLength, Later{}) {
+        prepareAll();
     }
 
-    // Prepares no word yet: prepare() makes the bytes of the words a caller is about to write,
-    // so that a run that lists a small part of a large word list pays for that part alone. The
-    // list must outlive this object. Not for several threads: prepare() writes the slots.
-    struct OnDemand {};
-    WordBytes(const engine::WordList& words, OnDemand) : m_source(&words) {
+    // The slots now, the bytes later: a caller can take the memory before it knows whether it
+    // will write rows at all. Rows may then name the words of the lengths in `lengths` (bit L
+    // for length L, bit 31 for 31 and longer) once prepareAll() has run, or those prepareNamed()
+    // has made. The list must outlive this object.
+    struct Later {};
+    WordBytes(const engine::WordList& words, std::uint32_t lengths, Later)
+        : m_words(&words), m_lengths(lengths) {
         m_slots.resize(words.size());
-        m_ready.assign((words.size() + 63) / 64, 0);
     }
 
-    // Makes the bytes of the words at `positions` that have none yet (only for OnDemand). Once
-    // the rows name many words (one call for a 256th of the list, or an eighth of it in
-    // all), the rest are made at once: in list order that costs less per word than by row.
-    void prepare(const std::vector<std::uint32_t>& positions) {
-        if (m_source == nullptr) {
-            return;  // every word is prepared
-        }
-        const std::size_t listed = m_slots.size();
-        if (positions.size() > listed / 256 || m_preparedOnDemand > listed / 8) {
-            prepareAll(*m_source);
+    // Makes the bytes of every word of the lengths chosen (once; a later call does nothing). A
+    // run lists only the lengths it asks for, and the words of 2 to 8 letters are under half of
+    // a dictionary. Afterwards nothing writes the slots, so several threads may read them.
+    void prepareAll() {
+        if (m_allPrepared) {
             return;
         }
-        for (const std::uint32_t position : positions) {
-            std::uint64_t& ready = m_ready[position >> 6];
-            const std::uint64_t bit = std::uint64_t{1} << (position & 63);
-            if ((ready & bit) != 0) {
+        // Sixteen code units are read at once where that stays inside the word list's text.
+        const std::u16string_view text = m_words->text();
+        const char16_t* const textEnd = text.data() + text.size();
+        for (std::size_t p = 0; p < m_words->size(); ++p) {
+            const std::u16string_view word = (*m_words)[p];
+            if (((m_lengths >> std::min<std::size_t>(word.size(), 31)) & 1u) == 0 ||
+                (!m_named.empty() && isNamed(p))) {
                 continue;
             }
-            const std::u16string_view word = (*m_source)[position];
+            Slot& slot = m_slots.data()[p];
+            if (word.size() <= kInSlot && textEnd - word.data() >= 16 && narrowAscii(word, slot)) {
+                m_longest = std::max(m_longest, word.size());
+                continue;
+            }
+            encode(word, slot);
+        }
+        m_allPrepared = true;
+        m_named = {};
+        m_pending = {};
+    }
+    bool allPrepared() const { return m_allPrepared; }
+
+    // Makes the bytes of the words at `positions` that have none yet, for a single thread that
+    // writes the rows of a few thousand letter sets, which name a small part of a large list:
+    // the words first named lie far apart, so their loads are started a few words ahead. Once the
+    // rows have named many words (a 256th of the list at once, or an eighth of it in all),
+    // prepareAll() makes the rest, which in list order costs less per word.
+    void prepareNamed(const std::vector<std::uint32_t>& positions) {
+        if (m_allPrepared) {
+            return;
+        }
+        const std::size_t listed = m_slots.size();
+        if (positions.size() > listed / 256 || m_namedCount > listed / 8) {
+            prepareAll();
+            return;
+        }
+        if (m_named.empty()) {
+            m_named.assign((listed + 63) / 64, 0);
+        }
+        m_pending.clear();
+        for (const std::uint32_t position : positions) {
+            if (!isNamed(position)) {
+                __builtin_prefetch(&(*m_words).views()[position]);
+                m_pending.push_back(position);
+            }
+        }
+        constexpr std::size_t kAhead = 8;
+        for (std::size_t i = 0; i < m_pending.size(); ++i) {
+            if (i + kAhead < m_pending.size()) {
+                const std::uint32_t later = m_pending[i + kAhead];
+                __builtin_prefetch((*m_words)[later].data());
+                __builtin_prefetch(m_slots.data() + later, 1);
+            }
+            const std::uint32_t position = m_pending[i];
+            if (isNamed(position)) {
+                continue;  // named twice in one call
+            }
+            const std::u16string_view word = (*m_words)[position];
             Slot& slot = m_slots.data()[position];
             if (!narrowAsciiUnits(word, slot)) {
                 encode(word, slot);
             }
-            ready |= bit;
-            ++m_preparedOnDemand;
+            m_named[position >> 6] |= std::uint64_t{1} << (position & 63);
+            ++m_namedCount;
         }
     }
 
@@ -167,7 +215,7 @@ public:
     std::size_t longest() const { return m_longest; }
     std::size_t memoryBytes() const {
         return m_slots.capacity() * sizeof(Slot) + m_long.capacity() * sizeof(Long) +
-               m_longText.capacity() + m_ready.capacity() * sizeof(std::uint64_t);
+               m_longText.capacity() + m_named.capacity() * sizeof(std::uint64_t);
     }
 
 private:
@@ -195,30 +243,12 @@ private:
         return true;
     }
 
-    // Every word not prepared yet, in list order; afterwards prepare() has nothing to do.
-    void prepareAll(const engine::WordList& words) {
-        // Sixteen code units are read at once where that stays inside the word list's text.
-        const char16_t* textEnd = nullptr;
-        for (std::size_t p = 0; p < words.size(); ++p) {
-            textEnd = std::max(textEnd, words[p].data() + words[p].size());
-        }
-        for (std::size_t p = 0; p < words.size(); ++p) {
-            if (!m_ready.empty() && ((m_ready[p >> 6] >> (p & 63)) & 1u) != 0) {
-                continue;
-            }
-            const std::u16string_view word = words[p];
-            Slot& slot = m_slots.data()[p];
-            if (word.size() <= kInSlot && textEnd - word.data() >= 16 && narrowAscii(word, slot)) {
-                m_longest = std::max(m_longest, word.size());
-                continue;
-            }
-            encode(word, slot);
-        }
-        m_source = nullptr;
-        m_ready = {};
+    bool isNamed(std::size_t position) const {
+        return ((m_named[position >> 6] >> (position & 63)) & 1u) != 0;
     }
 
-    // The same for a word read unit by unit, which needs nothing readable past its end.
+    // A word of up to 14 ASCII code units narrowed unit by unit, which needs nothing readable
+    // past its end; false, leaving the slot to the encoder, when it holds anything else.
     bool narrowAsciiUnits(std::u16string_view word, Slot& slot) {
         if (word.size() > kInSlot) {
             return false;
@@ -264,10 +294,13 @@ private:
         return index;
     }
 
-    engine::HugePageBuffer<Slot> m_slots;        // every slot is written before it is read
-    const engine::WordList* m_source = nullptr;  // OnDemand: the list, and which slots are made
-    std::vector<std::uint64_t> m_ready;
-    std::size_t m_preparedOnDemand = 0;
+    const engine::WordList* m_words;
+    std::uint32_t m_lengths;
+    engine::HugePageBuffer<Slot> m_slots;  // a slot is read only once it has been written
+    bool m_allPrepared = false;
+    std::vector<std::uint64_t> m_named;    // prepareNamed()'s words, bit by position
+    std::vector<std::uint32_t> m_pending;  // its words named for the first time
+    std::size_t m_namedCount = 0;
     std::vector<Long> m_long;
     std::string m_longText;
     std::size_t m_longest = 0;

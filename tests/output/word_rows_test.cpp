@@ -152,52 +152,85 @@ TEST(WordRows, PreparedBytesAndLengthsOfEveryWord) {
     }
 }
 
-// Bytes made as rows name the words (the batch tool on one thread): the same bytes, lengths and
-// longest word as when every word is prepared at once, whatever the order and repeats, both
-// word by word and once the rows have named so many words that the rest are made at once.
-TEST(WordRows, WordsPreparedOnDemandMatchThosePreparedAtOnce) {
-    fakes::TempFolder folder;
-    const auto path = folder.path() / "words.dic";
-    {
+// The batch tool prepares only the lengths it lists, all at once or (on one thread) the words
+// its rows name: those words get the same bytes and lengths as when every word is prepared,
+// whatever the order and repeats, and the longest word, which sizes the room rows are written
+// into, is the longest among the lengths chosen.
+class ChosenWordBytes : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const auto path = m_folder.path() / "words.dic";
         std::ofstream file(path, std::ios::binary);
         for (int copy = 0; copy < 200; ++copy) {
             for (const std::u16string& word : kWords) {
                 file << wordloom::engine::encodeUtf8(word) << copy << "\n";
             }
         }
+        file.close();
+        m_dictionary = wordloom::engine::loadDictionary(path.string());
+        m_all = std::make_unique<wordloom::output::WordBytes>(words());
     }
-    const auto dictionary = wordloom::engine::loadDictionary(path.string());
-    const wordloom::engine::WordList& words = dictionary->words();
-    const auto count = static_cast<std::uint32_t>(words.size());
-    const wordloom::output::WordBytes all(words);
-    wordloom::output::WordBytes onDemand(words, wordloom::output::WordBytes::OnDemand{});
-    const auto expectSame = [&](std::uint32_t p) {
-        EXPECT_EQ(onDemand[p], all[p]) << p;
-        EXPECT_EQ(onDemand.units(p), all.units(p)) << p;
-    };
-    // A few words at a time, from the end, with repeats within a call and across calls.
-    std::vector<std::uint32_t> named;
-    for (std::uint32_t p = count; p-- > count - 30;) {
-        named.push_back(p);
-        if (named.size() == 5) {
-            named.push_back(named.front());
-            onDemand.prepare(named);
-            for (const std::uint32_t q : named) {
-                expectSame(q);
-            }
-            named.assign(1, p);
+
+    const wordloom::engine::WordList& words() const { return m_dictionary->words(); }
+    static bool chosen(std::u16string_view word) { return ((kLengths >> word.size()) & 1u) != 0; }
+    void expectSame(const wordloom::output::WordBytes& some, std::uint32_t p) const {
+        EXPECT_EQ(some[p], (*m_all)[p]) << p;
+        EXPECT_EQ(some.units(p), m_all->units(p)) << p;
+    }
+
+    static constexpr std::uint32_t kLengths = 0x3F0;  // 4 to 9 code units
+    fakes::TempFolder m_folder;
+    std::shared_ptr<const wordloom::engine::Dictionary> m_dictionary;
+    std::unique_ptr<wordloom::output::WordBytes> m_all;
+};
+
+TEST_F(ChosenWordBytes, AllAtOnce) {
+    wordloom::output::WordBytes some(words(), kLengths, wordloom::output::WordBytes::Later{});
+    some.prepareAll();
+    std::size_t longest = 0;
+    int count = 0;
+    for (std::uint32_t p = 0; p < words().size(); ++p) {
+        if (chosen(words()[p])) {
+            ++count;
+            expectSame(some, p);
+            longest = std::max(longest, (*m_all)[p].size());
         }
     }
+    EXPECT_GT(count, 200);
+    EXPECT_EQ(some.longest(), longest);
+    EXPECT_LT(some.longest(), m_all->longest());
+}
+
+TEST_F(ChosenWordBytes, AsRowsNameThem) {
+    wordloom::output::WordBytes some(words(), kLengths, wordloom::output::WordBytes::Later{});
+    std::vector<std::uint32_t> chosenPositions;
+    for (std::uint32_t p = 0; p < words().size(); ++p) {
+        if (chosen(words()[p])) {
+            chosenPositions.push_back(p);
+        }
+    }
+    // A few words at a time, from the end, with repeats within a call and across calls.
+    std::vector<std::uint32_t> named;
+    for (std::size_t k = chosenPositions.size(); k-- > chosenPositions.size() - 30;) {
+        named.push_back(chosenPositions[k]);
+        if (named.size() == 5) {
+            named.push_back(named.front());
+            some.prepareNamed(named);
+            for (const std::uint32_t p : named) {
+                expectSame(some, p);
+            }
+            named.assign(1, chosenPositions[k]);
+        }
+    }
+    EXPECT_FALSE(some.allPrepared());
     // Enough words in one call for the rest to be made at once.
-    std::vector<std::uint32_t> many;
-    for (std::uint32_t p = 0; p < count / 32; ++p) {
-        many.push_back(p * 7 % count);
+    std::vector<std::uint32_t> many(chosenPositions.begin(),
+                                    chosenPositions.begin() + words().size() / 128);
+    some.prepareNamed(many);
+    EXPECT_TRUE(some.allPrepared());
+    for (const std::uint32_t p : chosenPositions) {
+        expectSame(some, p);
     }
-    onDemand.prepare(many);
-    for (std::uint32_t p = 0; p < count; ++p) {
-        expectSame(p);
-    }
-    EXPECT_EQ(onDemand.longest(), all.longest());
 }
 
 TEST(WordRows, TextExportWritesTheSameBytesAndProgressAsCellByCell) {
