@@ -6,8 +6,10 @@
 #include <array>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "engine/match_index.h"
 
@@ -334,67 +336,116 @@ void scanPlain(const MatchIndex& index, const Tiles& tiles, VectorLevel level, L
     }
 }
 
-// ---- The letter tree: depth first over the tiles left, each node reached once per letter set.
-// Words come out in tree order and are put in word-list order through a bitmap of positions.
+// ---- The letter tree: each node reached at most once per letter set. Words come out in tree
+// order and are put in word-list order by a radix sort of their positions, which costs no
+// branch per position (the positions are few and scattered, so branches on them mispredict).
 
-class PositionBitmap {
+// The positions a walk finds, kept per thread from call to call. A walk names each position at
+// most once (a word sits on one node, and a walk reaches a node once), so room for every word of
+// the list, plus one spare slot that a blank-free walk writes ahead without a branch, is always
+// enough. The room is allocated but not touched, so only the part a walk writes costs memory.
+class FoundPositions {
 public:
-    void fit(std::size_t positions) {
-        const std::size_t words = (positions + 63) / 64;
-        if (m_bits.size() < words) {
-            m_bits.resize(words, 0);
-            m_summary.resize((words + 63) / 64, 0);
+    void fit(std::size_t wordCount, std::size_t nodeCount) {
+        if (m_room < wordCount + 1) {
+            m_positions.reset(new std::uint32_t[wordCount + 1]);
+            m_spare.reset(new std::uint32_t[wordCount + 1]);
+            m_room = wordCount + 1;
+        }
+        if (m_nodeRoom < nodeCount + 1) {
+            m_nodes.reset(new std::uint32_t[nodeCount + 1]);
+            m_nodeRoom = nodeCount + 1;
+        }
+        m_digits = 1;
+        while (m_digits * kDigitBits < 32 &&
+               (std::size_t{1} << (m_digits * kDigitBits)) < wordCount) {
+            ++m_digits;
         }
     }
 
-    void mark(std::uint32_t position) {
-        m_bits[position >> 6] |= std::uint64_t{1} << (position & 63);
-        m_summary[position >> 12] |= std::uint64_t{1} << ((position >> 6) & 63);
-        ++m_marked;
+    void add(std::uint32_t position) { m_positions[m_count++] = position; }
+
+    // For a walk that keeps the counts in registers: it writes at positions() + count() (and at
+    // one slot more, which it may leave unused), and at nodes() + nodeCount() the nodes whose
+    // several words are to be added later (see addListedWords), then sets the new counts.
+    std::uint32_t* positions() { return m_positions.get(); }
+    std::uint32_t* nodes() { return m_nodes.get(); }
+    std::size_t count() const { return m_count; }
+    std::size_t nodeCount() const { return m_nodeCount; }
+    void setCounts(std::size_t count, std::size_t nodeCount) {
+        m_count = count;
+        m_nodeCount = nodeCount;
     }
 
-    // Clears every mark (after a failure part-way through a walk).
-    void discard() {
-        std::fill(m_bits.begin(), m_bits.end(), 0);
-        std::fill(m_summary.begin(), m_summary.end(), 0);
-        m_marked = 0;
+    // Adds the words of the nodes noted at nodes().
+    void addListedWords(const MatchIndex::TreeNode* nodes, const std::uint32_t* words) {
+        for (std::size_t k = 0; k < m_nodeCount; ++k) {
+            const std::uint32_t* list = words + nodes[m_nodes[k]].words;
+            for (std::uint32_t w = 1; w <= list[0]; ++w) {
+                add(list[w]);
+            }
+        }
+        m_nodeCount = 0;
     }
 
-    // Appends the marked positions in ascending order and clears them. Every position is
-    // marked at most once per walk (a word sits on one node, and a walk reaches a node once),
-    // so the count of marks is the count of positions.
-    void drain(std::vector<std::uint32_t>& out) {
-        if (m_marked == 0) {
+    void discard() { setCounts(0, 0); }
+
+    // Appends the positions in ascending order and forgets them: a least-significant-digit radix
+    // sort, six bits a digit, the last pass writing straight into `out`.
+    void drainSorted(std::vector<std::uint32_t>& out) {
+        const std::size_t count = m_count;
+        if (count == 0) {
             return;
         }
         const std::size_t from = out.size();
         try {
-            out.resize(from + m_marked);
+            out.resize(from + count);
         } catch (...) {
             discard();
             throw;
         }
-        std::uint32_t* next = out.data() + from;
-        std::uint64_t* const bits = m_bits.data();
-        for (std::size_t group = 0; group < m_summary.size(); ++group) {
-            for (std::uint64_t words = m_summary[group]; words != 0; words &= words - 1) {
-                const std::size_t word =
-                    group * 64 + static_cast<std::size_t>(__builtin_ctzll(words));
-                const auto base = static_cast<std::uint32_t>(word * 64);
-                for (std::uint64_t marks = bits[word]; marks != 0; marks &= marks - 1) {
-                    *next++ = base + static_cast<std::uint32_t>(__builtin_ctzll(marks));
-                }
-                bits[word] = 0;
+        std::array<std::array<std::uint32_t, kBuckets>, kMaxDigits> starts{};
+        const std::uint32_t* source = m_positions.get();
+        for (std::size_t i = 0; i < count; ++i) {
+            for (int digit = 0; digit < m_digits; ++digit) {
+                ++starts[static_cast<std::size_t>(digit)][digitOf(source[i], digit)];
             }
-            m_summary[group] = 0;
         }
-        m_marked = 0;
+        for (int digit = 0; digit < m_digits; ++digit) {
+            std::uint32_t sum = 0;
+            for (std::uint32_t& start : starts[static_cast<std::size_t>(digit)]) {
+                sum += std::exchange(start, sum);
+            }
+        }
+        std::uint32_t* buffers[2] = {m_spare.get(), m_positions.get()};
+        for (int digit = 0; digit < m_digits; ++digit) {
+            std::uint32_t* target = digit + 1 == m_digits ? out.data() + from : buffers[digit % 2];
+            std::array<std::uint32_t, kBuckets>& next = starts[static_cast<std::size_t>(digit)];
+            for (std::size_t i = 0; i < count; ++i) {
+                target[next[digitOf(source[i], digit)]++] = source[i];
+            }
+            source = target;
+        }
+        m_count = 0;
     }
 
 private:
-    std::vector<std::uint64_t> m_bits;
-    std::vector<std::uint64_t> m_summary;
-    std::size_t m_marked = 0;
+    static constexpr int kDigitBits = 6;
+    static constexpr int kMaxDigits = (32 + kDigitBits - 1) / kDigitBits;
+    static constexpr std::size_t kBuckets = std::size_t{1} << kDigitBits;
+
+    static std::size_t digitOf(std::uint32_t position, int digit) {
+        return (position >> (digit * kDigitBits)) & (kBuckets - 1);
+    }
+
+    std::unique_ptr<std::uint32_t[]> m_positions;
+    std::unique_ptr<std::uint32_t[]> m_spare;
+    std::unique_ptr<std::uint32_t[]> m_nodes;
+    std::size_t m_room = 0;
+    std::size_t m_nodeRoom = 0;
+    std::size_t m_count = 0;
+    std::size_t m_nodeCount = 0;
+    int m_digits = 1;
 };
 
 // Set bits of a 32-bit value, without the population-count instruction a portable build lacks.
@@ -431,19 +482,19 @@ struct TreeWalk {
     std::array<std::uint8_t, 26> counts;
     std::uint32_t available;  // letters with a copy left
     WantedLengths lengths;
-    PositionBitmap& found;
+    FoundPositions& found;
 };
 
 inline __attribute__((always_inline)) void markWords(const MatchIndex::TreeNode& here,
                                                      std::uint32_t flags,
                                                      const std::uint32_t* words,
-                                                     PositionBitmap& found) {
+                                                     FoundPositions& found) {
     if (flags == MatchIndex::kOneWord) {
-        found.mark(here.words);
+        found.add(here.words);
     } else {
         const std::uint32_t* list = words + here.words;
         for (std::uint32_t k = 1; k <= list[0]; ++k) {
-            found.mark(list[k]);
+            found.add(list[k]);
         }
     }
 }
@@ -483,8 +534,7 @@ void visitNode(TreeWalk& walk, std::uint32_t node, int depth, int blanks) {
 
 // The walk without blanks, the batch tool's usual case: only the letters left extend a word.
 // The children of a node are a contiguous group in letter order, so a child's index is the
-// number of the node's letters below its own. The path is kept on a small explicit stack (a
-// word has at most 8 letters) instead of recursion. Instantiated twice: with the processor's
+// number of the node's letters below its own. Instantiated twice: with the processor's
 // population-count instruction and with the portable count.
 template <bool kHardwareCount>
 struct CountBits {
@@ -508,13 +558,15 @@ struct Reached {
 };
 
 // Level by level rather than depth first: the nodes of the next level are all known before any
-// of them is read, so their loads overlap instead of waiting for each other.
+// of them is read, so their loads overlap instead of waiting for each other. Whether a node ends
+// words is noted without a branch (nodes end words or not at random, so a branch would
+// mispredict); the words of nodes that end several are added after the walk.
 template <bool kHardwareCount>
 __attribute__((always_inline)) inline void walkWithoutBlanks(const MatchIndex::TreeNode* nodes,
                                                              const std::uint32_t* words,
                                                              const Tiles& tiles,
                                                              WantedLengths& lengths,
-                                                             PositionBitmap& found) {
+                                                             FoundPositions& found) {
     thread_local std::vector<Reached> levels[2];
     std::vector<Reached>* level = &levels[0];
     std::vector<Reached>* nextLevel = &levels[1];
@@ -529,14 +581,22 @@ __attribute__((always_inline)) inline void walkWithoutBlanks(const MatchIndex::T
             level->push_back({child, static_cast<std::uint8_t>(__builtin_ctz(bit)), 1});
         }
     }
+    std::uint32_t* const positions = found.positions();
+    std::uint32_t* const severalNodes = found.nodes();
+    std::size_t count = found.count();
+    std::size_t nodeCount = found.nodeCount();
     for (int depth = 1; !level->empty(); ++depth) {
         nextLevel->clear();
+        const std::size_t levelStart = count;
+        const std::size_t levelNodesStart = nodeCount;
+        const bool listed = depth >= 2;  // words of one letter never are
         for (const Reached& reached : *level) {
             const MatchIndex::TreeNode& here = nodes[reached.node];
             const std::uint32_t flags = here.childLetters & ~MatchIndex::kLetterBits;
-            if (flags != 0 && depth >= 2 && lengths.wants(depth)) {
-                markWords(here, flags, words, found);
-            }
+            positions[count] = here.words;
+            count += listed && flags == MatchIndex::kOneWord ? 1 : 0;
+            severalNodes[nodeCount] = reached.node;
+            nodeCount += listed && flags == MatchIndex::kSeveralWords ? 1 : 0;
             const std::uint32_t children = here.childLetters & MatchIndex::kLetterBits;
             const std::uint32_t last = reached.letter;
             std::uint32_t allowed = tiles.mask & ~((2u << last) - 1);
@@ -554,20 +614,28 @@ __attribute__((always_inline)) inline void walkWithoutBlanks(const MatchIndex::T
                      static_cast<std::uint8_t>(letter == last ? reached.used + 1 : 1)});
             }
         }
+        // The filter is asked about a length only once a word of that length has turned up.
+        const bool ended = count != levelStart || nodeCount != levelNodesStart;
+        if (ended && !lengths.wants(depth)) {
+            count = levelStart;
+            nodeCount = levelNodesStart;
+        }
         std::swap(level, nextLevel);
     }
+    found.setCounts(count, nodeCount);
+    found.addListedWords(nodes, words);
 }
 
 __attribute__((target("popcnt"))) void walkWithoutBlanksCounting(const MatchIndex::TreeNode* nodes,
                                                                  const std::uint32_t* words,
                                                                  const Tiles& tiles,
                                                                  WantedLengths& lengths,
-                                                                 PositionBitmap& found) {
+                                                                 FoundPositions& found) {
     walkWithoutBlanks<true>(nodes, words, tiles, lengths, found);
 }
 
 void walkWithoutBlanksPortable(const MatchIndex::TreeNode* nodes, const std::uint32_t* words,
-                               const Tiles& tiles, WantedLengths& lengths, PositionBitmap& found) {
+                               const Tiles& tiles, WantedLengths& lengths, FoundPositions& found) {
     walkWithoutBlanks<false>(nodes, words, tiles, lengths, found);
 }
 
@@ -581,8 +649,8 @@ bool hasPopulationCount() {
 
 void walkTree(const MatchIndex& index, const Tiles& tiles, LengthGate& gate,
               std::vector<std::uint32_t>& out) {
-    thread_local PositionBitmap found;
-    found.fit(index.wordCount());
+    thread_local FoundPositions found;
+    found.fit(index.wordCount(), index.treeNodes().size());
     const MatchIndex::TreeNode* nodes = index.treeNodes().data();
     const std::uint32_t* words = index.treeWords().data();
     try {
@@ -598,10 +666,10 @@ void walkTree(const MatchIndex& index, const Tiles& tiles, LengthGate& gate,
             visitNode(walk, 0, 0, tiles.blanks);
         }
     } catch (...) {
-        found.discard();  // the bitmap is reused by this thread's next call
+        found.discard();  // reused by this thread's next call
         throw;
     }
-    found.drain(out);
+    found.drainSorted(out);
 }
 
 // ---- Words outside a-z: the plain consumption of a copy of the letter set, word by word.
