@@ -69,6 +69,7 @@ private:
 // only the first time a thread needs more room.
 struct Scratch {
     std::vector<std::uint32_t> hits;
+    std::vector<std::uint32_t> groups;  // the AVX2 scan's groups of eight words worth testing
     std::vector<std::uint32_t> plainFound;
     std::vector<std::uint32_t> otherFound;
     std::vector<std::uint32_t> shortFound;
@@ -180,41 +181,113 @@ __attribute__((target("avx2"))) inline unsigned fitsAvx2(__m256i code, __m256i l
     return ~static_cast<unsigned>(_mm256_movemask_pd(_mm256_castsi256_pd(over))) & 0xFu;
 }
 
+// The AVX2 scan in two passes, for letter sets of up to kPrefilterBlanks blanks. A word needs at
+// least one blank for each letter it holds that the set lacks entirely, so the first pass keeps
+// only the groups of eight words in which some word lacks no more letters than there are blanks
+// (its letter masks: a few cheap operations, no table lookups), and the second tests the tile
+// codes of those groups alone, about a third of them for an 8-letter set with 2 blanks.
+constexpr int kPrefilterBlanks = 3;
+
+template <int kBlanks>
+__attribute__((target("avx2"))) std::size_t groupsWorthTesting(const MatchIndex& index,
+                                                               const Tiles& tiles,
+                                                               std::size_t count,
+                                                               std::uint32_t* groups) {
+    const std::uint32_t* masks = index.letterMasks().data();
+    const __m256i absent = _mm256_set1_epi32(static_cast<int>(~tiles.mask));
+    const __m256i one = _mm256_set1_epi32(1);
+    const __m256i zero = _mm256_setzero_si256();
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i + 8 <= count; i += 8) {
+        __m256i missing = _mm256_and_si256(
+            _mm256_loadu_si256(reinterpret_cast<const __m256i*>(masks + i)), absent);
+        for (int blank = 0; blank < kBlanks; ++blank) {  // each blank covers one letter
+            missing = _mm256_and_si256(missing, _mm256_sub_epi32(missing, one));
+        }
+        const int covered =
+            _mm256_movemask_ps(_mm256_castsi256_ps(_mm256_cmpeq_epi32(missing, zero)));
+        groups[kept] = static_cast<std::uint32_t>(i);
+        kept += covered != 0 ? 1 : 0;
+    }
+    return kept;
+}
+
+// The letter set as fitsAvx2 sees it.
+struct Avx2Bounds {
+    __m256i low;
+    __m256i high;
+    __m256i limit;
+};
+
+// Tests the eight words from `first` on and writes the indices of those that fit at `hits`,
+// returning their number. All eight lanes are stored: `hits` has room for the spare ones, and
+// the next store starts after the true hits.
+__attribute__((target("avx2"))) inline std::size_t testGroupAvx2(const std::uint64_t* codes,
+                                                                 std::size_t first,
+                                                                 const Avx2Bounds& bounds,
+                                                                 std::uint32_t* hits) {
+    const unsigned fits =
+        fitsAvx2(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(codes + first)), bounds.low,
+                 bounds.high, bounds.limit) |
+        fitsAvx2(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(codes + first + 4)),
+                 bounds.low, bounds.high, bounds.limit)
+            << 4;
+    const __m256i lanes = _mm256_cvtepu8_epi32(
+        _mm_loadl_epi64(reinterpret_cast<const __m128i*>(kHitLanes.lanes[fits].data())));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(hits),
+                        _mm256_add_epi32(lanes, _mm256_set1_epi32(static_cast<int>(first))));
+    return kHitLanes.counts[fits];
+}
+
 __attribute__((target("avx2"))) std::size_t scanAvx2(const MatchIndex& index, const Tiles& tiles,
                                                      std::uint32_t* hits) {
-    alignas(16) std::array<std::uint8_t, 32> bounds{};
-    bounds.fill(0xFF);
+    alignas(16) std::array<std::uint8_t, 32> table{};
+    table.fill(0xFF);
     for (std::size_t letter = 0; letter < tiles.counts.size(); ++letter) {
         const std::uint8_t copies = tiles.counts[letter];
-        bounds[letter] = copies < 8 ? static_cast<std::uint8_t>(copies << 5) : 0xFF;
+        table[letter] = copies < 8 ? static_cast<std::uint8_t>(copies << 5) : 0xFF;
     }
-    const __m256i lowBounds = _mm256_broadcastsi128_si256(
-        _mm_load_si128(reinterpret_cast<const __m128i*>(bounds.data())));
-    const __m256i highBounds = _mm256_broadcastsi128_si256(
-        _mm_load_si128(reinterpret_cast<const __m128i*>(bounds.data() + 16)));
-    const __m256i limit = _mm256_set1_epi64x(255LL * tiles.blanks);
+    const Avx2Bounds bounds{
+        _mm256_broadcastsi128_si256(_mm_load_si128(reinterpret_cast<const __m128i*>(table.data()))),
+        _mm256_broadcastsi128_si256(
+            _mm_load_si128(reinterpret_cast<const __m128i*>(table.data() + 16))),
+        _mm256_set1_epi64x(255LL * tiles.blanks)};
 
     const std::uint64_t* codes = index.tileCodes().data();
     const std::size_t count = index.tileCodes().size();
     std::size_t hitCount = 0;
-    std::size_t i = 0;
-    for (; i + 8 <= count; i += 8) {
-        const unsigned fits =
-            fitsAvx2(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(codes + i)), lowBounds,
-                     highBounds, limit) |
-            fitsAvx2(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(codes + i + 4)), lowBounds,
-                     highBounds, limit)
-                << 4;
-        // All eight lanes are stored; `hits` has room for the spare ones, and the next store
-        // starts after the true hits.
-        const __m256i lanes = _mm256_cvtepu8_epi32(
-            _mm_loadl_epi64(reinterpret_cast<const __m128i*>(kHitLanes.lanes[fits].data())));
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(hits + hitCount),
-                            _mm256_add_epi32(lanes, _mm256_set1_epi32(static_cast<int>(i))));
-        hitCount += kHitLanes.counts[fits];
+    const std::size_t whole = count / 8 * 8;
+    if (tiles.blanks <= kPrefilterBlanks) {
+        std::vector<std::uint32_t>& groups = scratch().groups;
+        if (groups.size() < count / 8 + 1) {
+            groups.resize(count / 8 + 1);
+        }
+        std::size_t kept = 0;
+        switch (tiles.blanks) {
+            case 0:
+                kept = groupsWorthTesting<0>(index, tiles, count, groups.data());
+                break;
+            case 1:
+                kept = groupsWorthTesting<1>(index, tiles, count, groups.data());
+                break;
+            case 2:
+                kept = groupsWorthTesting<2>(index, tiles, count, groups.data());
+                break;
+            default:
+                kept = groupsWorthTesting<kPrefilterBlanks>(index, tiles, count, groups.data());
+                break;
+        }
+        for (std::size_t k = 0; k < kept; ++k) {
+            hitCount += testGroupAvx2(codes, groups[k], bounds, hits + hitCount);
+        }
+    } else {
+        for (std::size_t i = 0; i < whole; i += 8) {
+            hitCount += testGroupAvx2(codes, i, bounds, hits + hitCount);
+        }
     }
-    if (i < count) {
-        hitCount += scanPortableRange(index, tiles, lackingTiles(tiles), i, count, hits + hitCount);
+    if (whole < count) {
+        hitCount +=
+            scanPortableRange(index, tiles, lackingTiles(tiles), whole, count, hits + hitCount);
     }
     return hitCount;
 }
