@@ -216,6 +216,17 @@ void ReplacingFile::write(std::string_view bytes) {
     if (std::fwrite(bytes.data(), 1, bytes.size(), m_file) != bytes.size()) {
         fail("write", errno);
     }
+    m_written += bytes.size();
+    // A long file starts on its way to the disk while the rest is being written, so that the
+    // flush in commit() finds little left to wait for. Only a start: any failure shows there.
+    if (m_written - m_writebackFrom >= kWritebackBytes) {
+        if (std::fflush(m_file) != 0) {
+            fail("write", errno);
+        }
+        ::sync_file_range(::fileno(m_file), static_cast<off_t>(m_writebackFrom),
+                          static_cast<off_t>(m_written - m_writebackFrom), SYNC_FILE_RANGE_WRITE);
+        m_writebackFrom = m_written;
+    }
 }
 
 void ReplacingFile::commit() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <sys/stat.h>
+#include <cstddef>
 #include <cstdio>
 #include <string>
 #include <string_view>
@@ -50,8 +51,13 @@ private:
 
     std::string m_target;     // where the content must end up (a link is followed)
     std::string m_temporary;  // the new content until commit()
+    // Bytes written between starts of the write-out to the disk.
+    static constexpr std::size_t kWritebackBytes = std::size_t{4} << 20;
+
     std::FILE* m_file = nullptr;
-    int m_registration = -1;  // slot in the list removeUnfinishedFiles() works through
+    std::size_t m_written = 0;
+    std::size_t m_writebackFrom = 0;  // the first byte whose write-out has not been started
+    int m_registration = -1;          // slot in the list removeUnfinishedFiles() works through
     bool m_failed = false;
 };
 

@@ -96,6 +96,25 @@ TEST(TextExport, WritesUtf8LinesEndedByCrLfWithoutByteOrderMark) {
     EXPECT_EQ(entryCount(f.folder.path()), 1);  // no temporary file left behind
 }
 
+// Past a few megabytes the file starts on its way to the disk while rows are still being written.
+TEST(TextExport, LongListsArriveWhole) {
+    ExportFixture f;
+    constexpr int rows = 150000;  // about 5.5 MB
+    addManyTickedWords(f.list, rows);
+
+    EXPECT_TRUE(f.save(nameIn(f.folder, "results.txt")));
+
+    const std::string header = "Unscramble Letters" + std::string(16, ' ') + "\t\r\n";
+    const std::string line = "word" + std::string(30, 'x') + "\t\r\n";
+    const std::string written = readBytes(f.folder.path() / "results.txt");
+    ASSERT_EQ(written.size(), header.size() + rows * line.size());
+    EXPECT_EQ(written.compare(0, header.size(), header), 0);
+    for (std::size_t at = header.size(); at < written.size(); at += line.size()) {
+        ASSERT_EQ(written.compare(at, line.size(), line), 0) << at;
+    }
+    EXPECT_EQ(entryCount(f.folder.path()), 1);
+}
+
 TEST(TextExport, ReplacesAnExistingFileKeepingItsPermissions) {
     ExportFixture f;
     const fs::path target = f.folder.path() / "results";  // no extension is added
