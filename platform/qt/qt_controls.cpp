@@ -159,9 +159,17 @@ void PlainTextProgressBar::setPlainText(const QString& text) {
 }
 
 void QtProgressDisplay::setValue(double percent) {
+    // The bar is asked each time, since the window also sets it directly.
+    if (percent >= m_sameFrom && percent < m_sameTo && m_bar.value() == m_sameValue) {
+        return;
+    }
     // NaN fails the comparison and shows as 0.
     const double held = percent >= 0 ? std::min(percent, 100.0) : 0.0;
     const int value = static_cast<int>(std::lround(held));
+    // From this percentage up to the next half the value stays the same.
+    m_sameFrom = held;
+    m_sameTo = held < 100 ? std::nextafter(static_cast<double>(value) + 0.5, 0.0) : held;
+    m_sameValue = value;
     if (value == m_bar.value()) {
         return;
     }

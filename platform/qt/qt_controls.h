@@ -87,6 +87,11 @@ public:
 
 private:
     PlainTextProgressBar& m_bar;
+    // Percentages in [m_sameFrom, m_sameTo) show as m_sameValue: the loops set a value per
+    // row, and one that changes nothing returns at once.
+    double m_sameFrom = 1;
+    double m_sameTo = 0;
+    int m_sameValue = 0;
 };
 
 // Lets the window repaint and take clicks inside long loops. Processing is skipped when it ran

@@ -90,6 +90,21 @@ TEST(QtProgressDisplay, RoundsAndHoldsTheValueWithinZeroToHundred) {
     }
 }
 
+// The export sets a value per row: each one shows, also after the window set the bar itself.
+TEST(QtProgressDisplay, ValuesRowByRowShowEvenAfterTheBarWasSetDirectly) {
+    qt_test::application();
+    qt::Form1Widget form;
+    qt::QtProgressDisplay progress(form.progressBar1());
+    for (int row = 0; row <= 400; ++row) {
+        progress.setValue(row / 8.0);
+        ASSERT_EQ(form.progressBar1().value(), std::lround(row / 8.0)) << row;
+    }
+    progress.setValue(40.2);
+    form.progressBar1().setValue(0);
+    progress.setValue(40.3);
+    EXPECT_EQ(form.progressBar1().value(), 40);
+}
+
 TEST(QtProgressDisplay, ShowsTextAsTypedAndMirrorsItForScreenReaders) {
     qt_test::application();
     qt::Form1Widget form;
