@@ -18,6 +18,7 @@
 #include "output/column_widths.h"
 #include "output/replacing_file.h"
 #include "output/row_bytes.h"
+#include "output/write_behind.h"
 
 namespace wordloom::output {
 
@@ -133,7 +134,11 @@ bool SaveListviewProperlySpaced(const platform::ListView& list, std::u16string_v
     progressGroup(142, 10);
 
     std::optional<ReplacingFile> file;
-    op.step(156, [&] { file.emplace(engine::encodeUtf8(fileName)); });
+    std::optional<WriteBehind> writer;  // exactly while `file` is open
+    op.step(156, [&] {
+        file.emplace(engine::encodeUtf8(fileName));
+        writer.emplace(*file);
+    });
 
     std::u16string chunk;
     chunk.reserve(kChunkUnits * 2);
@@ -143,13 +148,13 @@ bool SaveListviewProperlySpaced(const platform::ListView& list, std::u16string_v
             bytes.append(utf8Of(chunk));
             chunk.clear();
         }
-        file->write(bytes.view());
-        bytes.clear();
+        writer->write(bytes);
     };
     // After a failed write the user has been told once; the rest is dropped.
     const auto writeAt = [&](std::int32_t step) {
         op.step(step, [&] {
-            if (file->failed()) {
+            writer->check();
+            if (writer->failed()) {
                 chunk.clear();
                 bytes.clear();
             } else if (chunk.size() >= kChunkUnits || bytes.size() >= kChunkBytes) {
@@ -238,13 +243,17 @@ bool SaveListviewProperlySpaced(const platform::ListView& list, std::u16string_v
 
     bool saved = false;
     op.step(232, [&] {
-        if (file && !file->failed()) {
+        if (file && !writer->failed()) {
             flush();
+            writer->finish();
             commitWhileYielding(*file, [&] { yieldAt(232); });
             saved = true;
         }
     });
-    op.step(234, [&] { file.reset(); });  // drops an unfinished temporary file
+    op.step(234, [&] {
+        writer.reset();
+        file.reset();  // drops an unfinished temporary file
+    });
 
     if (progress != nullptr) {
         op.step(240, [&] { progress->setValue(0); });

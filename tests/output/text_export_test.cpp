@@ -115,6 +115,33 @@ TEST(TextExport, LongListsArriveWhole) {
     EXPECT_EQ(entryCount(f.folder.path()), 1);
 }
 
+// The rows are handed to a thread that writes them; with no thread to spare (a process limit)
+// they are written on the export's own, the commit too, with the same result.
+TEST(TextExport, WithoutAThreadToSpareEverythingIsWrittenInTurn) {
+    fakes::TempFolder folder;
+    wordloom::testing::handToUnprivileged(folder.path());
+    const std::u16string name = nameIn(folder, "results.txt");
+    EXPECT_TRUE(wordloom::testing::runUnprivileged([&]() -> std::string {
+        const rlimit oneProcess{1, 1};
+        if (setrlimit(RLIMIT_NPROC, &oneProcess) != 0) {
+            return "cannot limit the processes";
+        }
+        ExportFixture f;
+        constexpr int rows = 60000;  // about 2.2 MB: the rows are written in several pieces
+        addManyTickedWords(f.list, rows);
+        if (!f.save(name) || !f.messages.shownMessages.empty()) {
+            return "the export failed";
+        }
+        const std::string written = readBytes(folder.path() / "results.txt");
+        const std::string line = "word" + std::string(30, 'x') + "\t\r\n";
+        if (written.size() != 37 + rows * line.size() ||
+            written.compare(written.size() - line.size(), line.size(), line) != 0) {
+            return "the file holds " + std::to_string(written.size()) + " bytes";
+        }
+        return {};
+    }));
+}
+
 TEST(TextExport, ReplacesAnExistingFileKeepingItsPermissions) {
     ExportFixture f;
     const fs::path target = f.folder.path() / "results";  // no extension is added
