@@ -34,6 +34,9 @@ constexpr std::size_t kChunkBytes = std::size_t{1} << 20;
 // more than the row itself, and a block takes a few microseconds.
 constexpr int kRowsPerYield = 256;
 
+// How far ahead the word of a row is asked for while the rows before it are written.
+constexpr std::size_t kPrefetchRows = 16;
+
 // Result text is nearly always ASCII, which needs no encoding: it is narrowed unit by unit, a
 // good deal faster than the general encoder on the tens of megabytes a long list produces.
 std::string utf8Of(std::u16string_view text) {
@@ -53,6 +56,12 @@ std::size_t wordColumnWidth(const platform::WordRows& table, const WordBytes& wo
         yield();
         const std::size_t to = std::min(rows, from + kRowsPerYield);
         for (std::size_t r = from; r < to; ++r) {
+            if (r + kPrefetchRows < rows) {
+                const std::uint32_t ahead = table.rows[r + kPrefetchRows].ref;
+                if ((ahead & platform::WordRows::TextRef) == 0) {
+                    __builtin_prefetch(&words.slot(ahead));
+                }
+            }
             const std::uint32_t ref = table.rows[r].ref;
             width = std::max(width, (ref & platform::WordRows::TextRef) != 0
                                         ? table.texts[ref & ~platform::WordRows::TextRef].size()
@@ -193,6 +202,14 @@ bool SaveListviewProperlySpaced(const platform::ListView& list, std::u16string_v
                     static_cast<int>(std::min<std::int64_t>(rows, from + kRowsPerYield - 1));
                 yieldAt(186);
                 for (auto j = static_cast<int>(from); j <= to; ++j) {
+                    // The words of a long list lie far apart: ask for one a few rows ahead.
+                    if (static_cast<std::size_t>(j) + kPrefetchRows <= wordRows->rows.size()) {
+                        const std::uint32_t ahead =
+                            wordRows->rows[static_cast<std::size_t>(j) + kPrefetchRows - 1].ref;
+                        if ((ahead & platform::WordRows::TextRef) == 0) {
+                            __builtin_prefetch(&words.slot(ahead));
+                        }
+                    }
                     const platform::WordRows::Row row =
                         wordRows->rows[static_cast<std::size_t>(j - 1)];
                     if (!row.checked) {
