@@ -15,9 +15,9 @@ namespace {
 constexpr std::size_t writeSize = 1 << 20;
 
 // The bytes of the words a run can list are prepared (about a millisecond for the bundled
-// dictionary) once the run has more letter sets than this, or its rows so far more than
-// directRows; before that, rows are encoded word by word, which costs a run of a few letter sets
-// less.
+// dictionary) once the run has more letter sets than this, or on one thread once its rows so far
+// pass directRows; before that, rows are encoded word by word, which costs a run of a few letter
+// sets less.
 constexpr std::size_t directLetterSets = 16;
 constexpr std::size_t directRows = 16384;
 

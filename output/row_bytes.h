@@ -165,7 +165,7 @@ public:
         m_pending.clear();
         for (const std::uint32_t position : positions) {
             if (!isNamed(position)) {
-                __builtin_prefetch(&(*m_words).views()[position]);
+                __builtin_prefetch(&m_words->views()[position]);
                 m_pending.push_back(position);
             }
         }
