@@ -32,7 +32,7 @@
 #include "engine/match_index.h"
 #include "engine/matcher.h"
 #include "engine/text.h"
-#include "output/row_bytes.h"
+#include "output/rows/word_bytes.h"
 #include "reference/literal_unscramble.h"
 
 namespace {
@@ -469,7 +469,7 @@ void timeWordBytes(const Dictionary& dictionary) {
     std::size_t bytes = 0;
     for (int round = 0; round < 5; ++round) {
         const double start = threadSeconds();
-        const wordloom::output::WordBytes prepared(dictionary.words());
+        const wordloom::rows::WordBytes prepared(dictionary.words());
         best = std::min(best, threadSeconds() - start);
         bytes = prepared.memoryBytes();
     }

@@ -14,13 +14,6 @@ namespace {
 // Output is handed to the stream in pieces of about this size.
 constexpr std::size_t writeSize = 1 << 20;
 
-// The bytes of the words a run can list are prepared (about a millisecond for the bundled
-// dictionary) once the run has more letter sets than this, or on one thread once its rows so far
-// pass directRows; before that, rows are encoded word by word, which costs a run of a few letter
-// sets less.
-constexpr std::size_t directLetterSets = 16;
-constexpr std::size_t directRows = 16384;
-
 // Letter sets in flight per thread: enough to keep every thread busy while the oldest is still
 // being matched, few enough that even letter sets of blanks (many rows each) fit in memory.
 constexpr std::size_t tasksPerJob = 16;
@@ -37,7 +30,7 @@ BatchRunner::BatchRunner(const engine::Dictionary& dictionary, const OutputForma
       m_formatter(formatter),
       m_lengths(lengths),
       m_out(out),
-      m_wordBytes(dictionary.words(), lengths.bits(), output::WordBytes::Later{}),
+      m_wordBytes(dictionary.words(), lengths.bits(), rows::WordBytes::Later{}),
       m_capacity(tasksPerJob * jobs) {
     m_buffer.room(writeSize + writeSize / 8);  // one block for the whole run
     if (jobs > 1) {
@@ -79,33 +72,23 @@ void BatchRunner::add(std::u16string_view letterSet) {
     if (!engine::isRunnableLetterSet(letterSet)) {
         return;  // lists nothing; no need to hold it
     }
-    ++m_lettersAdded;
+    // The bytes of the words the run can list are made once, on this thread, before the first
+    // task is queued, so that every worker sees them complete.
+    m_wordBytes.prepareAll();
     if (m_workers.empty()) {
         m_found.clear();
         engine::unscrambleLetterSet(m_dictionary, letterSet, m_lengths, m_found);
-        const output::WordBytes* words = nullptr;
-        if (preparing(m_found.size())) {
-            m_wordBytes.prepareNamed(m_found);  // only this thread writes the slots
-            words = &m_wordBytes;
-        }
-        writeRows(letterSet, words, m_found, m_buffer);
+        m_formatter.appendRows(m_buffer, letterSet, m_wordBytes, m_found);
         if (m_buffer.size() >= writeSize) {
             flushBuffer();
         }
         return;
     }
-    const output::WordBytes* words = nullptr;
-    if (preparing(0)) {
-        // Made on this thread before the task is queued, so a worker sees them complete;
-        // tasks queued earlier carry no pointer.
-        m_wordBytes.prepareAll();
-        words = &m_wordBytes;
-    }
     std::unique_lock lock(m_mutex);
     while (m_tasks.size() >= m_capacity) {
         writeOldest(lock);
     }
-    Task task{std::u16string(letterSet), words, {}, {}, false};
+    Task task{std::u16string(letterSet), {}, {}, false};
     if (!m_spareOutputs.empty()) {
         task.output = std::move(m_spareOutputs.back());
         m_spareOutputs.pop_back();
@@ -128,26 +111,6 @@ void BatchRunner::finish() {
     }
 }
 
-// Whether rows are written from prepared bytes: from the moment the run is long enough for them
-// (see directLetterSets; `nextRows` are the rows about to be written).
-bool BatchRunner::preparing(std::size_t nextRows) {
-    if (!m_preparing) {
-        m_directRows += nextRows;
-        m_preparing = m_lettersAdded > directLetterSets || m_directRows > directRows;
-    }
-    return m_preparing;
-}
-
-void BatchRunner::writeRows(std::u16string_view letterSet, const output::WordBytes* words,
-                            const std::vector<std::uint32_t>& found,
-                            output::ByteBuffer& output) const {
-    if (words != nullptr) {
-        m_formatter.appendRows(output, letterSet, *words, found);
-    } else {
-        m_formatter.appendRowsByWord(output, letterSet, m_dictionary.words(), found);
-    }
-}
-
 void BatchRunner::workerLoop() {
     std::vector<std::uint32_t> found;
     std::unique_lock lock(m_mutex);
@@ -163,7 +126,7 @@ void BatchRunner::workerLoop() {
         try {
             found.clear();
             engine::unscrambleLetterSet(m_dictionary, task.letterSet, m_lengths, found);
-            writeRows(task.letterSet, task.words, found, task.output);
+            m_formatter.appendRows(task.output, task.letterSet, m_wordBytes, found);
         } catch (...) {
             task.failure = std::current_exception();
         }

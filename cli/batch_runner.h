@@ -16,7 +16,8 @@
 #include "cli/output_format.h"
 #include "engine/dictionary.h"
 #include "engine/length_filter.h"
-#include "output/row_bytes.h"
+#include "output/rows/byte_buffer.h"
+#include "output/rows/word_bytes.h"
 
 namespace wordloom::cli {
 
@@ -30,9 +31,9 @@ public:
 // down to the calling thread alone) and writes their rows in the order the letter sets were
 // added, exactly as one thread would. At most a fixed number of letter sets per
 // thread are in flight at a time, so memory stays bounded by the dictionary and those letter
-// sets' results however many letter sets come. Output leaves in large writes. Once the run has
-// more than a few letter sets, the bytes of every word it can list are prepared (once), and the
-// buffers rows are written into are kept and reused from letter set to letter set.
+// sets' results however many letter sets come. Output leaves in large writes. The bytes of every
+// word the run can list are prepared once, at its first letter set, and the buffers rows are
+// written into are kept and reused from letter set to letter set.
 class BatchRunner {
 public:
     BatchRunner(const engine::Dictionary& dictionary, const OutputFormatter& formatter,
@@ -53,15 +54,11 @@ public:
 private:
     struct Task {
         std::u16string letterSet;
-        const output::WordBytes* words;  // null: the rows are encoded word by word
-        output::ByteBuffer output;
+        rows::ByteBuffer output;
         std::exception_ptr failure;
         bool done = false;
     };
 
-    bool preparing(std::size_t nextRows);
-    void writeRows(std::u16string_view letterSet, const output::WordBytes* words,
-                   const std::vector<std::uint32_t>& found, output::ByteBuffer& output) const;
     void workerLoop();
     void writeOldest(std::unique_lock<std::mutex>& lock);
     void flushBuffer();
@@ -70,13 +67,10 @@ private:
     const OutputFormatter& m_formatter;
     engine::LengthMask m_lengths;
     std::FILE* m_out;
-    output::WordBytes m_wordBytes;  // prepared once the run is long enough
-    std::size_t m_lettersAdded = 0;
-    std::size_t m_directRows = 0;  // rows written before the words were prepared
-    bool m_preparing = false;
-    output::ByteBuffer m_buffer;                     // output gathered for the next large write
-    std::vector<std::uint32_t> m_found;              // scratch of the single-thread path
-    std::vector<output::ByteBuffer> m_spareOutputs;  // of written tasks, for the next ones
+    rows::WordBytes m_wordBytes;                   // prepared at the first letter set
+    rows::ByteBuffer m_buffer;                     // output gathered for the next large write
+    std::vector<std::uint32_t> m_found;            // scratch of the single-thread path
+    std::vector<rows::ByteBuffer> m_spareOutputs;  // of written tasks, for the next ones
 
     std::size_t m_capacity;
     std::mutex m_mutex;

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "engine/text.h"
+#include "output/rows/row_writers.h"
 
 namespace wordloom::cli {
 
@@ -50,16 +51,16 @@ void OutputFormatter::appendHeader(std::string& out) const {
     }
 }
 
-void OutputFormatter::appendRows(output::ByteBuffer& out, std::u16string_view letterSet,
-                                 const output::WordBytes& words,
+void OutputFormatter::appendRows(rows::ByteBuffer& out, std::u16string_view letterSet,
+                                 const rows::WordBytes& words,
                                  const std::vector<std::uint32_t>& found) const {
     if (found.empty()) {
         return;
     }
     switch (m_format) {
         case OutputFormat::Words:
-            output::writeRows(out, found, words, 1, [&](char* at, std::uint32_t position) {
-                at = output::writeWord(at, words, position);
+            rows::writeRows(out, found, words, 1, [&](char* at, std::uint32_t position) {
+                at = rows::writeWord(at, words, position);
                 *at = '\n';
                 return at + 1;
             });
@@ -68,55 +69,31 @@ void OutputFormatter::appendRows(output::ByteBuffer& out, std::u16string_view le
             std::string typed;
             appendUtf8(typed, letterSet);
             typed.push_back('\t');
-            output::writeRows(out, found, words, typed.size() + 1,
-                              [&](char* at, std::uint32_t position) {
-                                  std::memcpy(at, typed.data(), typed.size());
-                                  at = output::writeWord(at + typed.size(), words, position);
-                                  *at = '\n';
-                                  return at + 1;
-                              });
+            rows::writeRows(out, found, words, typed.size() + 1,
+                            [&](char* at, std::uint32_t position) {
+                                std::memcpy(at, typed.data(), typed.size());
+                                at = rows::writeWord(at + typed.size(), words, position);
+                                *at = '\n';
+                                return at + 1;
+                            });
             break;
         }
         case OutputFormat::Aligned:
-            output::writeRows(
+            rows::writeRows(
                 out, found, words, m_columnWidth + 3, [&](char* at, std::uint32_t position) {
-                    return output::writeAlignedLine(at, words, position, m_columnWidth);
+                    return rows::writeAlignedLine(at, words, position, m_columnWidth);
                 });
             break;
-    }
-}
-
-void OutputFormatter::appendRowsByWord(output::ByteBuffer& out, std::u16string_view letterSet,
-                                       const engine::WordList& words,
-                                       const std::vector<std::uint32_t>& found) const {
-    std::string typed;
-    if (m_format == OutputFormat::Tsv) {
-        appendUtf8(typed, letterSet);
-        typed.push_back('\t');
-    }
-    std::string line;
-    for (const std::uint32_t position : found) {
-        const std::u16string_view word = words[position];
-        line = typed;
-        appendUtf8(line, word);
-        if (m_format == OutputFormat::Aligned) {
-            if (word.size() < m_columnWidth) {
-                line.append(m_columnWidth - word.size(), ' ');
-            }
-            line += "\t\r";
-        }
-        line.push_back('\n');
-        out.append(line);
     }
 }
 
 void OutputFormatter::appendRows(std::string& out, std::u16string_view letterSet,
                                  const engine::WordList& words,
                                  const std::vector<std::uint32_t>& found) const {
-    const output::WordBytes prepared(words);
-    output::ByteBuffer rows;
-    appendRows(rows, letterSet, prepared, found);
-    out += rows.view();
+    const rows::WordBytes prepared(words);
+    rows::ByteBuffer written;
+    appendRows(written, letterSet, prepared, found);
+    out += written.view();
 }
 
 }  // namespace wordloom::cli

@@ -9,7 +9,8 @@
 #include "cli/options.h"
 #include "engine/length_filter.h"
 #include "engine/word_list.h"
-#include "output/row_bytes.h"
+#include "output/rows/byte_buffer.h"
+#include "output/rows/word_bytes.h"
 
 namespace wordloom::cli {
 
@@ -23,14 +24,8 @@ public:
     void appendHeader(std::string& out) const;
 
     // The rows of one letter set, written from the words' prepared bytes.
-    void appendRows(output::ByteBuffer& out, std::u16string_view letterSet,
-                    const output::WordBytes& words, const std::vector<std::uint32_t>& found) const;
-
-    // The same, each word encoded as it is written: for a few letter sets, which do not pay
-    // for preparing every word.
-    void appendRowsByWord(output::ByteBuffer& out, std::u16string_view letterSet,
-                          const engine::WordList& words,
-                          const std::vector<std::uint32_t>& found) const;
+    void appendRows(rows::ByteBuffer& out, std::u16string_view letterSet,
+                    const rows::WordBytes& words, const std::vector<std::uint32_t>& found) const;
 
     // The same for a word list without prepared bytes (prepares them first: for small lists).
     void appendRows(std::string& out, std::u16string_view letterSet, const engine::WordList& words,

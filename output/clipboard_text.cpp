@@ -1,14 +1,13 @@
 #include "output/clipboard_text.h"
 
-#include <emmintrin.h>
-
+#include <algorithm>
 #include <new>
 
 #include "engine/dictionary.h"
 #include "engine/huge_page_buffer.h"
 #include "output/clipboard_retry.h"
 #include "output/column_widths.h"
-#include "output/row_bytes.h"
+#include "output/rows/word_bytes.h"
 
 namespace wordloom::output {
 
@@ -27,7 +26,7 @@ using LargeText = engine::HugePageVector<char16_t>;
 // from its prepared bytes, one memory access a row; other words are copied from the dictionary.
 // The widths pass of the general path decides nothing here; it measures the text instead, and
 // its yields are kept, once per block of rows.
-LargeText wordRowsText(const platform::WordRows& table, const WordBytes& prepared,
+LargeText wordRowsText(const platform::WordRows& table, const rows::WordBytes& prepared,
                        const std::function<void()>& yield) {
     const engine::WordList& words = table.dictionary->words();
     // The row's text when it is a short ASCII word that does not end in a space.
@@ -35,9 +34,9 @@ LargeText wordRowsText(const platform::WordRows& table, const WordBytes& prepare
         if ((ref & platform::WordRows::TextRef) != 0) {
             return false;
         }
-        const WordBytes::Slot& slot = prepared.slot(ref);
+        const rows::WordBytes::Slot& slot = prepared.slot(ref);
         length = static_cast<unsigned char>(slot.bytes[15]);
-        return length != WordBytes::kLong && slot.bytes[14] == 0 &&
+        return length != rows::WordBytes::kLong && slot.bytes[14] == 0 &&
                (length == 0 || slot.bytes[length - 1] != ' ');
     };
     const auto textOf = [&](std::uint32_t ref) {
@@ -65,10 +64,8 @@ LargeText wordRowsText(const platform::WordRows& table, const WordBytes& prepare
             }
         }
     }
-    // A widened slot is 16 code units, of which the word takes only its own.
-    LargeText text(length + sizeof(WordBytes::Slot::bytes));
+    LargeText text(length);
     char16_t* at = text.data();
-    const __m128i zero = _mm_setzero_si128();
     for (std::size_t from = 0; from < rows; from += kRowsPerYield) {
         yield();
         const std::size_t to = std::min(rows, from + kRowsPerYield);
@@ -79,12 +76,8 @@ LargeText wordRowsText(const platform::WordRows& table, const WordBytes& prepare
             const std::uint32_t ref = table.rows[r].ref;
             std::size_t units = 0;
             if (shortAscii(ref, units)) {
-                const __m128i bytes =
-                    _mm_loadu_si128(reinterpret_cast<const __m128i*>(prepared.slot(ref).bytes));
-                _mm_storeu_si128(reinterpret_cast<__m128i*>(at), _mm_unpacklo_epi8(bytes, zero));
-                _mm_storeu_si128(reinterpret_cast<__m128i*>(at + 8),
-                                 _mm_unpackhi_epi8(bytes, zero));
-                at += units;
+                const char* bytes = prepared.slot(ref).bytes;
+                at = std::copy(bytes, bytes + units, at);
             } else {
                 const std::u16string_view word = textOf(ref);
                 at = std::copy(word.begin(), word.end(), at);
@@ -93,18 +86,17 @@ LargeText wordRowsText(const platform::WordRows& table, const WordBytes& prepare
             *at++ = u'\n';
         }
     }
-    text.resize(length);
     return text;
 }
 
 // The prepared bytes for a table of dictionary words; null when there is no room for them, and
 // the table is then read cell by cell.
-std::shared_ptr<const WordBytes> preparedFor(const platform::WordRows* table) {
+std::shared_ptr<const rows::WordBytes> preparedFor(const platform::WordRows* table) {
     if (table == nullptr) {
         return nullptr;
     }
     try {
-        return preparedWordBytes(table->dictionary);
+        return rows::preparedWordBytes(table->dictionary);
     } catch (const std::bad_alloc&) {
         return nullptr;
     }

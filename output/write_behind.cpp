@@ -25,7 +25,7 @@ WriteBehind::~WriteBehind() {
     m_thread.join();
 }
 
-void WriteBehind::write(ByteBuffer& bytes) {
+void WriteBehind::write(rows::ByteBuffer& bytes) {
     if (!m_thread.joinable()) {
         if (!m_thrown) {
             try {

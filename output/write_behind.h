@@ -6,7 +6,7 @@
 #include <thread>
 
 #include "output/replacing_file.h"
-#include "output/row_bytes.h"
+#include "output/rows/byte_buffer.h"
 
 namespace wordloom::output {
 
@@ -28,7 +28,7 @@ public:
 
     // Takes the bytes in `bytes` and gives back an empty buffer, once the bytes handed over
     // before are written.
-    void write(ByteBuffer& bytes);
+    void write(rows::ByteBuffer& bytes);
     // Only throws a failure.
     void check();
     // Waits until every byte handed over is written.
@@ -43,7 +43,7 @@ private:
     ReplacingFile& m_file;
     std::mutex m_mutex;
     std::condition_variable m_changed;
-    ByteBuffer m_writing;  // the bytes the thread writes while m_busy
+    rows::ByteBuffer m_writing;  // the bytes the thread writes while m_busy
     bool m_busy = false;
     bool m_closing = false;
     std::exception_ptr m_failure;  // not thrown to the caller yet

@@ -15,7 +15,8 @@
 #include "fakes/fake_list_view.h"
 #include "file_helpers.h"
 #include "output/clipboard_text.h"
-#include "output/row_bytes.h"
+#include "output/rows/row_writers.h"
+#include "output/rows/word_bytes.h"
 #include "output/text_export.h"
 
 namespace {
@@ -137,16 +138,16 @@ TEST(WordRows, PreparedBytesAndLengthsOfEveryWord) {
     const auto dictionary = loadWords(folder);
     const wordloom::engine::WordList& words = dictionary->words();
     ASSERT_EQ(words.size(), kWords.size());
-    const wordloom::output::WordBytes prepared(words);
+    const wordloom::rows::WordBytes prepared(words);
     for (std::uint32_t p = 0; p < words.size(); ++p) {
         const std::string utf8 = wordloom::engine::encodeUtf8(words[p]);
         EXPECT_EQ(prepared[p], utf8) << p;
         EXPECT_EQ(prepared.units(p), words[p].size()) << p;
         // An aligned line written into a buffer full of other bytes: only the line's own.
-        wordloom::output::ByteBuffer buffer;
+        wordloom::rows::ByteBuffer buffer;
         char* at = buffer.room(64);
-        std::fill(at, at + 64 + wordloom::output::ByteBuffer::kSlack, '#');
-        buffer.commit(wordloom::output::writeAlignedLine(at, prepared, p, 18));
+        std::fill(at, at + 64 + wordloom::rows::ByteBuffer::kSlack, '#');
+        buffer.commit(wordloom::rows::writeAlignedLine(at, prepared, p, 18));
         const std::size_t padding = words[p].size() < 18 ? 18 - words[p].size() : 0;
         EXPECT_EQ(buffer.view(), utf8 + std::string(padding, ' ') + "\t\r\n") << p;
     }
@@ -168,12 +169,12 @@ protected:
         }
         file.close();
         m_dictionary = wordloom::engine::loadDictionary(path.string());
-        m_all = std::make_unique<wordloom::output::WordBytes>(words());
+        m_all = std::make_unique<wordloom::rows::WordBytes>(words());
     }
 
     const wordloom::engine::WordList& words() const { return m_dictionary->words(); }
     static bool chosen(std::u16string_view word) { return ((kLengths >> word.size()) & 1u) != 0; }
-    void expectSame(const wordloom::output::WordBytes& some, std::uint32_t p) const {
+    void expectSame(const wordloom::rows::WordBytes& some, std::uint32_t p) const {
         EXPECT_EQ(some[p], (*m_all)[p]) << p;
         EXPECT_EQ(some.units(p), m_all->units(p)) << p;
     }
@@ -181,11 +182,11 @@ protected:
     static constexpr std::uint32_t kLengths = 0x3F0;  // 4 to 9 code units
     fakes::TempFolder m_folder;
     std::shared_ptr<const wordloom::engine::Dictionary> m_dictionary;
-    std::unique_ptr<wordloom::output::WordBytes> m_all;
+    std::unique_ptr<wordloom::rows::WordBytes> m_all;
 };
 
 TEST_F(ChosenWordBytes, AllAtOnce) {
-    wordloom::output::WordBytes some(words(), kLengths, wordloom::output::WordBytes::Later{});
+    wordloom::rows::WordBytes some(words(), kLengths, wordloom::rows::WordBytes::Later{});
     some.prepareAll();
     std::size_t longest = 0;
     int count = 0;
@@ -199,38 +200,6 @@ TEST_F(ChosenWordBytes, AllAtOnce) {
     EXPECT_GT(count, 200);
     EXPECT_EQ(some.longest(), longest);
     EXPECT_LT(some.longest(), m_all->longest());
-}
-
-TEST_F(ChosenWordBytes, AsRowsNameThem) {
-    wordloom::output::WordBytes some(words(), kLengths, wordloom::output::WordBytes::Later{});
-    std::vector<std::uint32_t> chosenPositions;
-    for (std::uint32_t p = 0; p < words().size(); ++p) {
-        if (chosen(words()[p])) {
-            chosenPositions.push_back(p);
-        }
-    }
-    // A few words at a time, from the end, with repeats within a call and across calls.
-    std::vector<std::uint32_t> named;
-    for (std::size_t k = chosenPositions.size(); k-- > chosenPositions.size() - 30;) {
-        named.push_back(chosenPositions[k]);
-        if (named.size() == 5) {
-            named.push_back(named.front());
-            some.prepareNamed(named);
-            for (const std::uint32_t p : named) {
-                expectSame(some, p);
-            }
-            named.assign(1, chosenPositions[k]);
-        }
-    }
-    EXPECT_FALSE(some.allPrepared());
-    // Enough words in one call for the rest to be made at once.
-    std::vector<std::uint32_t> many(chosenPositions.begin(),
-                                    chosenPositions.begin() + words().size() / 128);
-    some.prepareNamed(many);
-    EXPECT_TRUE(some.allPrepared());
-    for (const std::uint32_t p : chosenPositions) {
-        expectSame(some, p);
-    }
 }
 
 TEST(WordRows, TextExportWritesTheSameBytesAndProgressAsCellByCell) {

@@ -1,8 +1,8 @@
-#include "output/row_bytes.h"
+#include "output/rows/word_bytes.h"
 
 #include "engine/dictionary.h"
 
-namespace wordloom::output {
+namespace wordloom::rows {
 
 std::shared_ptr<const WordBytes> preparedWordBytes(
     const std::shared_ptr<const engine::Dictionary>& dictionary) {
@@ -27,4 +27,4 @@ std::shared_ptr<const WordBytes> preparedWordBytes(
     return cache->prepared;
 }
 
-}  // namespace wordloom::output
+}  // namespace wordloom::rows
