@@ -5,7 +5,7 @@
 #include <system_error>
 
 #include "engine/text.h"
-#include "frame/layout.h"
+#include "platform/window_layout.h"
 
 namespace wordloom::frame {
 
@@ -59,7 +59,7 @@ std::u16string applicationTitleFor(std::u16string_view productName) {
 }
 
 void SetApplicationTitle(platform::MessageBox& messages) {
-    messages.setApplicationTitle(applicationTitleFor(ProductName));
+    messages.setApplicationTitle(applicationTitleFor(platform::ProductName));
 }
 
 void ApplySkin(platform::MainWindow& window, std::u16string_view applicationFolder) {

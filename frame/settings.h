@@ -4,14 +4,14 @@
 #include <string>
 #include <string_view>
 
-#include "frame/layout.h"
+#include "platform/window_layout.h"
 #include "platform/services.h"
 
 namespace wordloom::frame {
 
 // Where the program keeps its per-user values: application, then section, then key.
 inline constexpr std::u16string_view SettingsApplication = u"Quillmark";
-inline constexpr std::u16string_view SettingsSection = ProductName;
+inline constexpr std::u16string_view SettingsSection = platform::ProductName;
 
 // The stored text, or `defaultValue` when the key was never written. Store failures propagate.
 std::u16string ReadSetting(platform::SettingsStore& store, std::u16string_view application,

@@ -2,7 +2,7 @@
 
 #include "engine/text.h"
 #include "frame/appearance.h"
-#include "frame/layout.h"
+#include "platform/window_layout.h"
 #include "frame/reporting_operation.h"
 #include "window/form1_state.h"
 
@@ -27,7 +27,7 @@ void Form1::Form_Load() {
     }
 
     op.step(108, [&] {
-        ui.Form1.setCaption(std::u16string(frame::ProductName));
+        ui.Form1.setCaption(std::u16string(platform::ProductName));
         ui.Form1.setProgramIcon();
         frame::SetApplicationTitle(ui.messages);
     });

@@ -13,23 +13,23 @@
 #include <vector>
 
 #include "event_hook.h"
-#include "frame/layout.h"
+#include "platform/window_layout.h"
 #include "qt_controls.h"
 #include "qt_text.h"
 
 namespace wordloom::platform::qt {
 namespace {
 
-using frame::ControlFont;
-using frame::ControlKind;
-using frame::ControlLayout;
+using platform::ControlFont;
+using platform::ControlKind;
+using platform::ControlLayout;
 
 int pixels(int twips) {
-    return static_cast<int>(std::lround(double(twips) / frame::TwipsPerPixel));
+    return static_cast<int>(std::lround(double(twips) / platform::TwipsPerPixel));
 }
 
 QFont arialBold(double points) {
-    QFont font(toQString(frame::FontFamily));
+    QFont font(toQString(platform::FontFamily));
     font.setPointSizeF(points);
     font.setBold(true);
     return font;
@@ -58,8 +58,8 @@ Form1Widget::Form1Widget(QWidget* parent)
                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Form1"));
-    setFixedSize(pixels(frame::ClientWidthTwips), pixels(frame::ClientHeightTwips));
-    setFont(arialBold(frame::WindowFontPoints));
+    setFixedSize(pixels(platform::ClientWidthTwips), pixels(platform::ClientHeightTwips));
+    setFont(arialBold(platform::WindowFontPoints));
     paintBackground(*this, Qt::white);
     auto style = std::make_unique<DesignedLookStyle>();
     m_designedLook = style.get();
@@ -72,7 +72,7 @@ Form1Widget::Form1Widget(QWidget* parent)
 }
 
 void Form1Widget::createControls() {
-    for (const ControlLayout& control : frame::MainWindowLayout) {
+    for (const ControlLayout& control : platform::MainWindowLayout) {
         const QString caption = toQString(control.caption);
         QWidget* widget = nullptr;
         switch (control.kind) {
@@ -104,15 +104,15 @@ void Form1Widget::createControls() {
                 if (control.name == u"ListView1") {
                     m_letterSets = new LetterSetModel(this);
                     m_listView1 = createList(m_letterSets);
-                    m_letterSets->setToolTip(toQString(frame::ListView1ToolTip));
-                    m_listView1->setToolTip(toQString(frame::ListView1ToolTip));
+                    m_letterSets->setToolTip(toQString(platform::ListView1ToolTip));
+                    m_listView1->setToolTip(toQString(platform::ListView1ToolTip));
                     m_listView1->setAccessibleName(QStringLiteral("Scramble Letters"));
                     widget = m_listView1;
                 } else {
                     m_results = new ResultListModel(this);
                     m_listView2 = createList(m_results);
-                    m_results->setToolTip(toQString(frame::ListView2ToolTip));
-                    m_listView2->setToolTip(toQString(frame::ListView2ToolTip));
+                    m_results->setToolTip(toQString(platform::ListView2ToolTip));
+                    m_listView2->setToolTip(toQString(platform::ListView2ToolTip));
                     m_listView2->setAccessibleName(QStringLiteral("Unscramble Letters"));
                     widget = m_listView2;
                 }
@@ -140,10 +140,10 @@ void Form1Widget::createControls() {
         switch (control.font) {
             case ControlFont::Window:
             case ControlFont::List:
-                widget->setFont(arialBold(frame::WindowFontPoints));
+                widget->setFont(arialBold(platform::WindowFontPoints));
                 break;
             case ControlFont::Button:
-                widget->setFont(arialBold(frame::ButtonFontPoints));
+                widget->setFont(arialBold(platform::ButtonFontPoints));
                 break;
             case ControlFont::None:
                 break;
@@ -175,7 +175,7 @@ QTreeView* Form1Widget::createList(ListModelBase* model) {
 
 void Form1Widget::setTabOrder() {
     std::vector<std::pair<int, QWidget*>> order;
-    for (const ControlLayout& control : frame::MainWindowLayout) {
+    for (const ControlLayout& control : platform::MainWindowLayout) {
         order.emplace_back(control.tabIndex, findChild<QWidget*>(toQString(control.name)));
     }
     std::sort(order.begin(), order.end(),

@@ -1,6 +1,6 @@
 #pragma once
 
-// Form1, the main window's widgets: every control of frame::MainWindowLayout with its design
+// Form1, the main window's widgets: every control of platform::MainWindowLayout with its design
 // name, caption, position, size, font and tab order. The behaviour lives in window::Form1; the
 // adapters of qt_controls.h, qt_list_views.h and qt_main_window.h connect the two.
 

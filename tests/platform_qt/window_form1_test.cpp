@@ -10,14 +10,14 @@
 #include <string>
 #include <vector>
 
-#include "frame/layout.h"
+#include "platform/window_layout.h"
 #include "platform/qt/form1_widget.h"
 #include "platform/qt/qt_list_views.h"
 #include "platform/qt/qt_text.h"
 #include "qt_test_application.h"
 
 namespace qt = wordloom::platform::qt;
-namespace frame = wordloom::frame;
+namespace platform = wordloom::platform;
 using Zone = qt::Form1Widget::PointerZone;
 
 namespace {
@@ -45,7 +45,7 @@ TEST(Form1Widget, HasEveryControlWithItsNameCaptionAndGeometry) {
     EXPECT_EQ(form.minimumSize(), form.maximumSize());
     EXPECT_FALSE(form.windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
     EXPECT_TRUE(form.windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
-    for (const frame::ControlLayout& layout : frame::MainWindowLayout) {
+    for (const platform::ControlLayout& layout : platform::MainWindowLayout) {
         SCOPED_TRACE(qt::toQString(layout.name).toStdString());
         QWidget* widget = control(form, layout.name);
         ASSERT_NE(widget, nullptr);
@@ -59,7 +59,7 @@ TEST(Form1Widget, HasEveryControlWithItsNameCaptionAndGeometry) {
             EXPECT_EQ(box->title(), caption);
         }
         EXPECT_FALSE(widget->accessibleName().isEmpty());
-        if (layout.kind == frame::ControlKind::CheckBox) {
+        if (layout.kind == platform::ControlKind::CheckBox) {
             EXPECT_EQ(widget->parentWidget(), &form.frame1());
         }
     }
@@ -67,8 +67,8 @@ TEST(Form1Widget, HasEveryControlWithItsNameCaptionAndGeometry) {
     EXPECT_EQ(form.progressBar1().text(), QStringLiteral("Progress Bar"));
     EXPECT_EQ(form.listView1().accessibleName(), QStringLiteral("Scramble Letters"));
     EXPECT_EQ(form.listView2().accessibleName(), QStringLiteral("Unscramble Letters"));
-    EXPECT_EQ(form.listView1().toolTip(), qt::toQString(frame::ListView1ToolTip));
-    EXPECT_EQ(form.listView2().toolTip(), qt::toQString(frame::ListView2ToolTip));
+    EXPECT_EQ(form.listView1().toolTip(), qt::toQString(platform::ListView1ToolTip));
+    EXPECT_EQ(form.listView2().toolTip(), qt::toQString(platform::ListView2ToolTip));
 }
 
 TEST(Form1Widget, UsesArialBoldInTheDesignedSizes) {

@@ -3,7 +3,7 @@
 #include <array>
 #include <string_view>
 
-namespace wordloom::frame {
+namespace wordloom::platform {
 
 // The main window as designed, in twips (15 twips = 1 pixel at 96 dpi). Positions of Check1 to
 // Check7 are inside Frame1; all others are in the window's client area.
@@ -58,4 +58,4 @@ inline constexpr std::u16string_view ListView1ToolTip = u"Double-click item to r
 inline constexpr std::u16string_view ListView2ToolTip =
     u"Double-click item to remove it. Move | line to right and out of window to reveal full names.";
 
-}  // namespace wordloom::frame
+}  // namespace wordloom::platform
