@@ -1,27 +1,17 @@
-// Wordloom Anagram Finder Studio: builds the main window's widgets, the adapters through which
-// the window logic reaches them, and the system services; hands them to window::Form1; runs
-// Form_Load and then the event loop.
+// Wordloom Anagram Finder Studio: builds the main window with the system's own message boxes,
+// file dialogs, spreadsheet service and event pump (form1_assembly.h), connects its buttons and
+// lists to the window logic, runs Form_Load and then the event loop.
 
 #include <QApplication>
 #include <QtGlobal>
-#include <array>
 #include <exception>
-#include <memory>
 #include <utility>
 
+#include "app/form1_assembly.h"
 #include "app/termination_signal.h"
 #include "frame/appearance.h"
-#include "platform/qt/form1_widget.h"
-#include "platform/qt/qt_clipboard.h"
-#include "platform/qt/qt_controls.h"
-#include "platform/qt/qt_dialogs.h"
-#include "platform/qt/qt_list_views.h"
-#include "platform/qt/qt_main_window.h"
-#include "platform/qt/qt_settings_store.h"
-#include "platform/qt/qt_shell.h"
 #include "platform/qt/qt_text.h"
 #include "platform/qt/xlsx_spreadsheet.h"
-#include "window/form1.h"
 
 namespace {
 
@@ -68,43 +58,23 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationName(QStringLiteral("wordloom"));
 
     Form1Widget form;
-    platform::qt::QtMainWindow mainWindow(form);
-    platform::qt::QtListView listView1(form.listView1(), form.letterSets());
-    platform::qt::QtResultListView listView2(form.listView2(), form.results());
-    std::array<std::unique_ptr<platform::qt::QtCheckBox>, 7> checks;
-    std::array<platform::CheckBox*, 7> checkPointers{};
-    for (std::size_t i = 0; i < checks.size(); ++i) {
-        checks[i] = std::make_unique<platform::qt::QtCheckBox>(form.check(static_cast<int>(i) + 1));
-        checkPointers[i] = checks[i].get();
-    }
-    platform::qt::QtProgressDisplay progressBar1(form.progressBar1());
     platform::qt::QtMessageBox messages(&form);
-    platform::qt::QtInputBox inputBox(&form);
     platform::qt::QtFileDialog commonDialog1(&form);
-    platform::qt::QtClipboard clipboard;
-    platform::qt::QtSettingsStore settings;
-    platform::qt::QtShell shell;
     platform::qt::XlsxSpreadsheetService spreadsheets;
     platform::qt::QtEventPump events;
-
-    window::Form1 logic({
-        .Form1 = mainWindow,
-        .ListView1 = listView1,
-        .ListView2 = listView2,
-        .Check = checkPointers,
-        .ProgressBar1 = progressBar1,
-        .messages = messages,
-        .inputBox = inputBox,
-        .CommonDialog1 = commonDialog1,
-        .clipboard = clipboard,
-        .settings = settings,
-        .shell = shell,
-        .spreadsheets = spreadsheets,
-        .events = events,
-        // applicationDirPath() resolves symbolic links to the program file.
-        .applicationFolder = platform::qt::toU16String(QCoreApplication::applicationDirPath()),
-        .drawHomePageNumber = frame::drawHomePageNumber,
-    });
+    app::Form1Assembly assembly(
+        form, {
+                  .messages = messages,
+                  .CommonDialog1 = commonDialog1,
+                  .spreadsheets = spreadsheets,
+                  .events = events,
+                  // applicationDirPath() resolves symbolic links to the program file.
+                  .applicationFolder =
+                      platform::qt::toU16String(QCoreApplication::applicationDirPath()),
+                  .drawHomePageNumber = frame::drawHomePageNumber,
+              });
+    window::Form1& logic = assembly.logic;
+    platform::qt::QtListView& listView1 = assembly.listView1;
 
     connectButton(form, 1, logic, &window::Form1::PushButton1_Click);
     connectButton(form, 2, logic, &window::Form1::PushButton2_Click);
@@ -131,7 +101,7 @@ int main(int argc, char* argv[]) {
 
     form.centreOnScreen();  // before the start-up, so its message boxes centre on the window too
     logic.Form_Load();
-    if (mainWindow.ended()) {
+    if (assembly.mainWindow.ended()) {
         return 1;  // the start-up ended the program (no dictionary) before the window was shown
     }
     form.show();

@@ -23,17 +23,9 @@
 #include <memory>
 #include <string>
 
+#include "app/form1_assembly.h"
 #include "bench/gui_bench_support.h"
-#include "platform/qt/form1_widget.h"
-#include "platform/qt/qt_clipboard.h"
-#include "platform/qt/qt_controls.h"
-#include "platform/qt/qt_dialogs.h"
-#include "platform/qt/qt_list_views.h"
-#include "platform/qt/qt_main_window.h"
-#include "platform/qt/qt_settings_store.h"
-#include "platform/qt/qt_shell.h"
 #include "platform/qt/xlsx_spreadsheet.h"
-#include "window/form1.h"
 
 namespace {
 
@@ -77,42 +69,20 @@ int main(int argc, char** argv) {
     }
 
     platform::qt::Form1Widget form;
-    platform::qt::QtMainWindow mainWindow{form};
-    platform::qt::QtListView listView1{form.listView1(), form.letterSets()};
-    platform::qt::QtResultListView listView2{form.listView2(), form.results()};
-    std::array<std::unique_ptr<platform::qt::QtCheckBox>, 7> checks;
-    std::array<platform::CheckBox*, 7> checkPointers{};
-    for (std::size_t i = 0; i < checks.size(); ++i) {
-        checks[i] = std::make_unique<platform::qt::QtCheckBox>(form.check(static_cast<int>(i) + 1));
-        checkPointers[i] = checks[i].get();
-    }
-    platform::qt::QtProgressDisplay progressBar1{form.progressBar1()};
     bench::RecordingMessageBox messages;
-    platform::qt::QtInputBox inputBox{&form};
     bench::ScriptedFileDialog commonDialog1;
-    platform::qt::QtClipboard clipboard;
-    platform::qt::QtSettingsStore settings;
-    platform::qt::QtShell shell;
     platform::qt::XlsxSpreadsheetService spreadsheets(
         folder.path(), platform::qt::SpreadsheetProbe(), [](const QString&) { return true; });
     platform::qt::QtEventPump events;
-    window::Form1 logic({
-        .Form1 = mainWindow,
-        .ListView1 = listView1,
-        .ListView2 = listView2,
-        .Check = checkPointers,
-        .ProgressBar1 = progressBar1,
-        .messages = messages,
-        .inputBox = inputBox,
-        .CommonDialog1 = commonDialog1,
-        .clipboard = clipboard,
-        .settings = settings,
-        .shell = shell,
-        .spreadsheets = spreadsheets,
-        .events = events,
-        .applicationFolder = folder.path().toStdU16String(),
-        .drawHomePageNumber = [] { return 0; },
-    });
+    app::Form1Assembly assembly(form, {
+                                          .messages = messages,
+                                          .CommonDialog1 = commonDialog1,
+                                          .spreadsheets = spreadsheets,
+                                          .events = events,
+                                          .applicationFolder = folder.path().toStdU16String(),
+                                          .drawHomePageNumber = [] { return 0; },
+                                      });
+    window::Form1& logic = assembly.logic;
     logic.Form_Load();
     form.show();
     for (int i = 0; i < 20; ++i) {
@@ -130,7 +100,7 @@ int main(int argc, char** argv) {
     messages.printFailureReports(0);
     const double afterImport = statusMegabytes("VmRSS:");
     std::printf("after import:            RSS %7.1f MB, peak %7.1f MB, %d entries, %.0f ms\n",
-                afterImport, statusMegabytes("VmHWM:"), listView1.count(), importMs);
+                afterImport, statusMegabytes("VmHWM:"), assembly.listView1.count(), importMs);
 
     // The first rows painted at once, several times.
     QWidget* viewport = form.listView1().viewport();
@@ -148,7 +118,7 @@ int main(int argc, char** argv) {
         QObject::connect(&sampler, &QTimer::timeout,
                          [&] { highest = std::max(highest, statusMegabytes("VmRSS:")); });
         sampler.start(50);
-        for (auto& box : checks) {
+        for (auto& box : assembly.checks) {
             box->setState(results ? 1 : 0);
         }
         started = Clock::now();
@@ -158,7 +128,7 @@ int main(int argc, char** argv) {
         std::printf(
             "during the run:          RSS at most %7.1f MB (+%.1f%% of after import), "
             "%.0f ms, %d result rows, last message \"%s\"\n",
-            highest, (highest - afterImport) / afterImport * 100.0, runMs, listView2.count(),
+            highest, (highest - afterImport) / afterImport * 100.0, runMs, assembly.listView2.count(),
             messages.messages().empty()
                 ? ""
                 : QString::fromStdU16String(messages.messages().back().text).toUtf8().constData());
