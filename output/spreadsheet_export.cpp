@@ -5,17 +5,11 @@
 
 #include "frame/reporting_operation.h"
 #include "output/results_output.h"
+#include "output/spreadsheet_export.h"
 
 namespace wordloom::output {
 
 namespace {
-
-constexpr std::u16string_view kNotInstalledForSoftware =
-    u"Excel is not installed on this computer. You need to have it installed to use this "
-    u"software without error.";
-constexpr std::u16string_view kNotInstalledForFeature =
-    u"Excel is not installed on this computer. You need to have it installed to use this "
-    u"feature.";
 
 // A spreadsheet would evaluate a value starting with "=" as a formula.
 std::u16string withoutEqualsSigns(std::u16string_view text) {

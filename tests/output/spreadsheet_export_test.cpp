@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "output/spreadsheet_export.h"
 #include "output_fixture.h"
 
 namespace {
@@ -7,12 +8,8 @@ namespace {
 using Cells = std::map<std::pair<int, int>, std::u16string>;
 
 constexpr std::u16string_view kOperation = u"Form1.PushButton13_Click";
-const std::u16string kNotInstalledForSoftware =
-    u"Excel is not installed on this computer. You need to have it installed to use this "
-    u"software without error.";
-const std::u16string kNotInstalledForFeature =
-    u"Excel is not installed on this computer. You need to have it installed to use this "
-    u"feature.";
+const std::u16string kNotInstalledForSoftware(wordloom::output::kNotInstalledForSoftware);
+const std::u16string kNotInstalledForFeature(wordloom::output::kNotInstalledForFeature);
 
 }  // namespace
 
