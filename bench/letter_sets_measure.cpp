@@ -128,7 +128,8 @@ int main(int argc, char** argv) {
         std::printf(
             "during the run:          RSS at most %7.1f MB (+%.1f%% of after import), "
             "%.0f ms, %d result rows, last message \"%s\"\n",
-            highest, (highest - afterImport) / afterImport * 100.0, runMs, assembly.listView2.count(),
+            highest, (highest - afterImport) / afterImport * 100.0, runMs,
+            assembly.listView2.count(),
             messages.messages().empty()
                 ? ""
                 : QString::fromStdU16String(messages.messages().back().text).toUtf8().constData());

@@ -7,6 +7,7 @@
 #include "engine/huge_page_buffer.h"
 #include "output/clipboard_retry.h"
 #include "output/column_widths.h"
+#include "output/rows/ascii_blocks.h"
 #include "output/rows/word_bytes.h"
 
 namespace wordloom::output {
@@ -64,7 +65,8 @@ LargeText wordRowsText(const platform::WordRows& table, const rows::WordBytes& p
             }
         }
     }
-    LargeText text(length);
+    // A widened slot is 16 code units, of which the word takes only its own.
+    LargeText text(length + sizeof(rows::WordBytes::Slot::bytes));
     char16_t* at = text.data();
     for (std::size_t from = 0; from < rows; from += kRowsPerYield) {
         yield();
@@ -76,8 +78,9 @@ LargeText wordRowsText(const platform::WordRows& table, const rows::WordBytes& p
             const std::uint32_t ref = table.rows[r].ref;
             std::size_t units = 0;
             if (shortAscii(ref, units)) {
-                const char* bytes = prepared.slot(ref).bytes;
-                at = std::copy(bytes, bytes + units, at);
+                // The whole slot at once; the units past the word are overwritten next.
+                rows::widenBlock(prepared.slot(ref).bytes, at);
+                at += units;
             } else {
                 const std::u16string_view word = textOf(ref);
                 at = std::copy(word.begin(), word.end(), at);
@@ -86,6 +89,7 @@ LargeText wordRowsText(const platform::WordRows& table, const rows::WordBytes& p
             *at++ = u'\n';
         }
     }
+    text.resize(length);
     return text;
 }
 

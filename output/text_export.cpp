@@ -119,7 +119,7 @@ private:
     void writeCellRows();
     void flush();
     void writeAt(std::int32_t step);
-    void setRowProgress(int j, int rows);
+    void setRowProgress(int j, int rowCount);
 
     const platform::ListView& m_list;
     std::u16string_view m_fileName;
@@ -217,9 +217,10 @@ void TextExport::writeAt(std::int32_t step) {
 }
 
 // From 2000 rows on the progress value runs slightly ahead, ending up to about 0.05 above 100.
-void TextExport::setRowProgress(int j, int rows) {
-    m_op.step(206,
-              [&] { m_progress->setValue(static_cast<double>(rows / 2000 + j) / rows * 100); });
+void TextExport::setRowProgress(int j, int rowCount) {
+    m_op.step(206, [&] {
+        m_progress->setValue(static_cast<double>(rowCount / 2000 + j) / rowCount * 100);
+    });
     if (j % 1000 == 0) {
         m_op.step(210, [&] { m_progress->setText(m_writingText + u" (" + decimal(j) + u")"); });
     }
@@ -230,14 +231,20 @@ void TextExport::setRowProgress(int j, int rows) {
 void TextExport::writeWordRows() {
     m_bytes.append(utf8Of(m_chunk));  // the header line goes first
     m_chunk.clear();
-    const int rows = m_table->rowCount();
+    const int rowCount = m_table->rowCount();
     const std::size_t width = m_widths.front();
     const rows::WordBytes& words = *m_wordBytes;
     const std::size_t rowLimit = words.longest() + width + 3;
-    for (std::int64_t from = 1; from <= rows; from += kRowsPerYield) {
-        const auto to = static_cast<int>(std::min<std::int64_t>(rows, from + kRowsPerYield - 1));
+    for (std::int64_t from = 1; from <= rowCount; from += kRowsPerYield) {
+        const auto to =
+            static_cast<int>(std::min<std::int64_t>(rowCount, from + kRowsPerYield - 1));
         yieldAt(186);
         for (auto j = static_cast<int>(from); j <= to; ++j) {
+            const auto ahead = static_cast<std::size_t>(j - 1) + rows::kPrefetchRows;
+            if (ahead < m_wordRows->rows.size() &&
+                (m_wordRows->rows[ahead].ref & platform::WordRows::TextRef) == 0) {
+                rows::prefetchSlot(words, m_wordRows->rows[ahead].ref);
+            }
             const platform::WordRows::Row row = m_wordRows->rows[static_cast<std::size_t>(j - 1)];
             if (!row.checked) {
                 continue;
@@ -255,7 +262,7 @@ void TextExport::writeWordRows() {
                 }
             });
             if (m_progress != nullptr) {
-                setRowProgress(j, rows);
+                setRowProgress(j, rowCount);
             }
         }
         writeAt(222);
@@ -264,8 +271,8 @@ void TextExport::writeWordRows() {
 
 // Steps 186 to 222 for any other table: row by row and cell by cell.
 void TextExport::writeCellRows() {
-    const int rows = m_table->rowCount();
-    for (int j = 1; j <= rows; ++j) {
+    const int rowCount = m_table->rowCount();
+    for (int j = 1; j <= rowCount; ++j) {
         yieldAt(186);
         if (!m_table->isChecked(j)) {
             continue;
@@ -275,7 +282,7 @@ void TextExport::writeCellRows() {
         });
         if (m_progress != nullptr) {
             yieldAt(204);
-            setRowProgress(j, rows);
+            setRowProgress(j, rowCount);
             yieldAt(212);
         }
         writeAt(222);
