@@ -37,6 +37,72 @@ bool ResultsOutput::SaveResultsAsExcelFileIsExcelInstalled() {
     return available;
 }
 
+namespace {
+
+// Steps 112 and 114: the spreadsheet started and given a workbook. Without a workbook every later
+// call would fail as well: false then, and the failure has been reported once.
+bool startWorkbook(frame::ReportingOperation& op, platform::SpreadsheetService& spreadsheets,
+                   std::unique_ptr<platform::Spreadsheet>& sheet) {
+    op.step(112, [&] {
+        sheet = spreadsheets.start();
+        if (!sheet) {
+            throw std::runtime_error("The spreadsheet application could not be started.");
+        }
+    });
+    bool workbook = false;
+    if (sheet) {
+        op.step(114, [&] {
+            sheet->addWorkbook();
+            workbook = true;
+        });
+    }
+    return workbook;
+}
+
+// Steps 120 to 132: headers of columns whose first list row is empty are left out; the cursor
+// closes the gaps.
+void writeHeaders(frame::ReportingOperation& op, platform::EventPump& events,
+                  const platform::TableSnapshot& table, platform::Spreadsheet& sheet) {
+    int headerColumn = 1;
+    const int columns = table.columnCount();
+    for (int k = 1; k <= columns; ++k) {
+        op.step(120, [&] { events.processEvents(); });
+        if (!table.cell(1, k).empty()) {
+            op.step(k == 1 ? 126 : 132, [&] { sheet.setCell(1, headerColumn, table.header(k)); });
+            ++headerColumn;
+        }
+    }
+}
+
+// Steps 142 to 162: list row r goes to sheet row r + 1, ticked or not, so unticked rows stay
+// empty; empty values are skipped without leaving gaps.
+void writeRows(frame::ReportingOperation& op, platform::EventPump& events,
+               const platform::TableSnapshot& table, platform::Spreadsheet& sheet) {
+    const int rows = table.rowCount();
+    const int columns = table.columnCount();
+    for (int r = 1; r <= rows; ++r) {
+        op.step(142, [&] { events.processEvents(); });
+        if (!table.isChecked(r)) {
+            continue;
+        }
+        int dataColumn = 1;
+        for (int k = 1; k <= columns; ++k) {
+            op.step(150, [&] { events.processEvents(); });
+            const std::u16string_view value = table.cell(r, k);
+            if (value.empty()) {
+                continue;
+            }
+            op.step(k == 1 ? 156 : 162, [&] {
+                sheet.setCell(r + 1, dataColumn,
+                              k == 1 ? std::u16string(value) : withoutEqualsSigns(value));
+            });
+            ++dataColumn;
+        }
+    }
+}
+
+}  // namespace
+
 void ResultsOutput::PushButton13_Click() {
     frame::ReportingOperation op{m_controls.messages, u"Form1.PushButton13_Click"};
     if (op.test(100, [&] { return !SaveResultsAsExcelFileIsExcelInstalled(); })) {
@@ -52,59 +118,10 @@ void ResultsOutput::PushButton13_Click() {
         return;
     }
     op.step(110, [&] { m_controls.Form1.setPointerShape(platform::PointerHourglass); });
-
     std::unique_ptr<platform::Spreadsheet> sheet;
-    op.step(112, [&] {
-        sheet = m_controls.spreadsheets.start();
-        if (!sheet) {
-            throw std::runtime_error("The spreadsheet application could not be started.");
-        }
-    });
-    // Without a workbook every later call would fail as well: the failure is reported once.
-    bool workbook = false;
-    if (sheet) {
-        op.step(114, [&] {
-            sheet->addWorkbook();
-            workbook = true;
-        });
-    }
-
-    if (workbook) {
-        // Headers of columns whose first list row is empty are left out; the cursor closes gaps.
-        int headerColumn = 1;
-        const int columns = table->columnCount();
-        for (int k = 1; k <= columns; ++k) {
-            op.step(120, [&] { m_controls.events.processEvents(); });
-            if (!table->cell(1, k).empty()) {
-                op.step(k == 1 ? 126 : 132,
-                        [&] { sheet->setCell(1, headerColumn, table->header(k)); });
-                ++headerColumn;
-            }
-        }
-
-        // List row r goes to sheet row r + 1, ticked or not, so unticked rows stay empty.
-        int sheetRow = 2;
-        const int rows = table->rowCount();
-        for (int r = 1; r <= rows; ++r) {
-            op.step(142, [&] { m_controls.events.processEvents(); });
-            if (table->isChecked(r)) {
-                int dataColumn = 1;
-                for (int k = 1; k <= columns; ++k) {
-                    op.step(150, [&] { m_controls.events.processEvents(); });
-                    const std::u16string_view value = table->cell(r, k);
-                    if (value.empty()) {
-                        continue;
-                    }
-                    op.step(k == 1 ? 156 : 162, [&] {
-                        sheet->setCell(sheetRow, dataColumn,
-                                       k == 1 ? std::u16string(value) : withoutEqualsSigns(value));
-                    });
-                    ++dataColumn;
-                }
-            }
-            ++sheetRow;
-        }
-
+    if (startWorkbook(op, m_controls.spreadsheets, sheet)) {
+        writeHeaders(op, m_controls.events, *table, *sheet);
+        writeRows(op, m_controls.events, *table, *sheet);
         op.step(172, [&] { sheet->autoFitColumns(); });
         op.step(174, [&] { sheet->show(); });
     }
