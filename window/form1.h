@@ -2,8 +2,11 @@
 
 // Form1, the main window's logic. Layers: the engine finds words; platform/ is how this logic
 // reaches the window's controls and the system; frame/ reports failures and keeps settings;
-// output/ renders and exports results. Each handler keeps the design name of its control so it
-// can be matched to its button at a glance.
+// output/ renders and exports results.
+//
+// The window, its controls and handlers keep their designer names (Form1, ListView2,
+// PushButton7_Click, Check1 ...) on purpose: failure reports quote them to users ("Form1.
+// PushButton13_Click at line 112"), and support matches a report to its button by them.
 
 #include <array>
 #include <functional>

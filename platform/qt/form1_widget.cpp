@@ -73,81 +73,91 @@ Form1Widget::Form1Widget(QWidget* parent)
 
 void Form1Widget::createControls() {
     for (const ControlLayout& control : platform::MainWindowLayout) {
-        const QString caption = toQString(control.caption);
-        QWidget* widget = nullptr;
-        switch (control.kind) {
-            case ControlKind::Frame:
-                m_frame1 = new QGroupBox(caption, this);
-                m_frame1->setStyle(m_designedLook);
-                paintBackground(*m_frame1, Qt::white);
-                watchPointer(*m_frame1, PointerZone::Frame);
-                widget = m_frame1;
-                break;
-            case ControlKind::CheckBox: {
-                auto* box = new TwoStateClickCheckBox(caption, m_frame1);
-                paintBackground(*box, Qt::white);
-                stopPointerMoves(*box);
-                m_checks.at(static_cast<std::size_t>(numberIn(control.name, u"Check") - 1)) = box;
-                widget = box;
-                break;
-            }
-            case ControlKind::ProgressBar:
-                m_progressBar1 = new PlainTextProgressBar(this);
-                m_progressBar1->setRange(0, 100);
-                m_progressBar1->setValue(0);
-                m_progressBar1->setAlignment(Qt::AlignCenter);
-                m_progressBar1->setPlainText(caption);
-                stopPointerMoves(*m_progressBar1);
-                widget = m_progressBar1;
-                break;
-            case ControlKind::ListView:
-                if (control.name == u"ListView1") {
-                    m_letterSets = new LetterSetModel(this);
-                    m_listView1 = createList(m_letterSets);
-                    m_letterSets->setToolTip(toQString(platform::ListView1ToolTip));
-                    m_listView1->setToolTip(toQString(platform::ListView1ToolTip));
-                    m_listView1->setAccessibleName(QStringLiteral("Scramble Letters"));
-                    widget = m_listView1;
-                } else {
-                    m_results = new ResultListModel(this);
-                    m_listView2 = createList(m_results);
-                    m_results->setToolTip(toQString(platform::ListView2ToolTip));
-                    m_listView2->setToolTip(toQString(platform::ListView2ToolTip));
-                    m_listView2->setAccessibleName(QStringLiteral("Unscramble Letters"));
-                    widget = m_listView2;
-                }
-                break;
-            case ControlKind::PushButton: {
-                auto* button = new QPushButton(caption, this);
-                button->setAutoDefault(false);
-                // White face; the text keeps the system's button-text colour.
-                button->setStyle(m_designedLook);
-                QPalette palette = button->palette();
-                palette.setColor(QPalette::Button, Qt::white);
-                button->setPalette(palette);
-                m_pushButtons[numberIn(control.name, u"PushButton")] = button;
-                watchPointer(*button, PointerZone::PushButton);
-                widget = button;
-                break;
-            }
+        QWidget* widget = createControl(control);
+        placeControl(*widget, control);
+    }
+}
+
+QWidget* Form1Widget::createControl(const ControlLayout& control) {
+    const QString caption = toQString(control.caption);
+    switch (control.kind) {
+        case ControlKind::Frame:
+            m_frame1 = new QGroupBox(caption, this);
+            m_frame1->setStyle(m_designedLook);
+            paintBackground(*m_frame1, Qt::white);
+            watchPointer(*m_frame1, PointerZone::Frame);
+            return m_frame1;
+        case ControlKind::CheckBox: {
+            auto* box = new TwoStateClickCheckBox(caption, m_frame1);
+            paintBackground(*box, Qt::white);
+            stopPointerMoves(*box);
+            m_checks.at(static_cast<std::size_t>(numberIn(control.name, u"Check") - 1)) = box;
+            return box;
         }
-        widget->setObjectName(toQString(control.name));
-        widget->setGeometry(pixels(control.left), pixels(control.top), pixels(control.width),
-                            pixels(control.height));
-        if (!caption.isEmpty()) {
-            widget->setAccessibleName(caption);
-        }
-        switch (control.font) {
-            case ControlFont::Window:
-            case ControlFont::List:
-                widget->setFont(arialBold(platform::WindowFontPoints));
-                break;
-            case ControlFont::Button:
-                widget->setFont(arialBold(platform::ButtonFontPoints));
-                break;
-            case ControlFont::None:
-                break;
-        }
+        case ControlKind::ProgressBar:
+            m_progressBar1 = new PlainTextProgressBar(this);
+            m_progressBar1->setRange(0, 100);
+            m_progressBar1->setValue(0);
+            m_progressBar1->setAlignment(Qt::AlignCenter);
+            m_progressBar1->setPlainText(caption);
+            stopPointerMoves(*m_progressBar1);
+            return m_progressBar1;
+        case ControlKind::ListView:
+            return createListView(control.name);
+        case ControlKind::PushButton:
+            return createPushButton(control.name, caption);
+    }
+    return nullptr;
+}
+
+QTreeView* Form1Widget::createListView(std::u16string_view name) {
+    if (name == u"ListView1") {
+        m_letterSets = new LetterSetModel(this);
+        m_listView1 = createList(m_letterSets);
+        m_letterSets->setToolTip(toQString(platform::ListView1ToolTip));
+        m_listView1->setToolTip(toQString(platform::ListView1ToolTip));
+        m_listView1->setAccessibleName(QStringLiteral("Scramble Letters"));
+        return m_listView1;
+    }
+    m_results = new ResultListModel(this);
+    m_listView2 = createList(m_results);
+    m_results->setToolTip(toQString(platform::ListView2ToolTip));
+    m_listView2->setToolTip(toQString(platform::ListView2ToolTip));
+    m_listView2->setAccessibleName(QStringLiteral("Unscramble Letters"));
+    return m_listView2;
+}
+
+QPushButton* Form1Widget::createPushButton(std::u16string_view name, const QString& caption) {
+    auto* button = new QPushButton(caption, this);
+    button->setAutoDefault(false);
+    // White face; the text keeps the system's button-text colour.
+    button->setStyle(m_designedLook);
+    QPalette palette = button->palette();
+    palette.setColor(QPalette::Button, Qt::white);
+    button->setPalette(palette);
+    m_pushButtons[numberIn(name, u"PushButton")] = button;
+    watchPointer(*button, PointerZone::PushButton);
+    return button;
+}
+
+// The design name, position, size, accessible name and font of the design table.
+void Form1Widget::placeControl(QWidget& widget, const ControlLayout& control) {
+    widget.setObjectName(toQString(control.name));
+    widget.setGeometry(pixels(control.left), pixels(control.top), pixels(control.width),
+                       pixels(control.height));
+    if (!control.caption.empty()) {
+        widget.setAccessibleName(toQString(control.caption));
+    }
+    switch (control.font) {
+        case ControlFont::Window:
+        case ControlFont::List:
+            widget.setFont(arialBold(platform::WindowFontPoints));
+            break;
+        case ControlFont::Button:
+            widget.setFont(arialBold(platform::ButtonFontPoints));
+            break;
+        case ControlFont::None:
+            break;
     }
 }
 

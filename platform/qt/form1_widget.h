@@ -13,8 +13,10 @@
 #include <array>
 #include <functional>
 #include <map>
+#include <string_view>
 
 #include "letter_set_model.h"
+#include "platform/window_layout.h"
 #include "qt_controls.h"
 #include "result_list_model.h"
 
@@ -52,6 +54,10 @@ protected:
 
 private:
     void createControls();
+    QWidget* createControl(const platform::ControlLayout& control);
+    QTreeView* createListView(std::u16string_view name);
+    QPushButton* createPushButton(std::u16string_view name, const QString& caption);
+    static void placeControl(QWidget& widget, const platform::ControlLayout& control);
     void setTabOrder();
     void stopPointerMoves(QWidget& widget);
     void watchPointer(QWidget& widget, PointerZone zone);
