@@ -48,6 +48,62 @@ double elapsedMs(Clock::time_point since) {
     return std::chrono::duration<double, std::milli>(Clock::now() - since).count();
 }
 
+void processEventsAWhile() {
+    for (int i = 0; i < 20; ++i) {
+        QCoreApplication::processEvents();
+    }
+}
+
+// The letter file imported through "Load Letters From Text File"; returns the resident memory
+// afterwards, in MB.
+double measureImport(app::Form1Assembly& assembly, bench::ScriptedFileDialog& commonDialog1,
+                     const bench::RecordingMessageBox& messages, const char* letterFile) {
+    commonDialog1.filesToOpen = {QString::fromLocal8Bit(letterFile).toStdU16String()};
+    const auto started = Clock::now();
+    assembly.logic.PushButton4_Click();
+    const double importMs = elapsedMs(started);
+    processEventsAWhile();
+    messages.printFailureReports(0);
+    const double afterImport = statusMegabytes("VmRSS:");
+    std::printf("after import:            RSS %7.1f MB, peak %7.1f MB, %d entries, %.0f ms\n",
+                afterImport, statusMegabytes("VmHWM:"), assembly.listView1.count(), importMs);
+
+    // The first rows painted at once, several times.
+    QWidget* viewport = assembly.form.listView1().viewport();
+    double slowestPaint = 0;
+    for (int i = 0; i < 5; ++i) {
+        const auto painting = Clock::now();
+        viewport->repaint();
+        slowestPaint = std::max(slowestPaint, elapsedMs(painting));
+    }
+    std::printf("letter list paint:       slowest of 5: %.2f ms\n", slowestPaint);
+    return afterImport;
+}
+
+// A run over the imported letter sets, with every word-length box ticked (`results`) or none.
+void measureRun(app::Form1Assembly& assembly, const bench::RecordingMessageBox& messages,
+                bool results, double afterImport) {
+    double highest = 0;
+    QTimer sampler;
+    QObject::connect(&sampler, &QTimer::timeout,
+                     [&] { highest = std::max(highest, statusMegabytes("VmRSS:")); });
+    sampler.start(50);
+    for (auto& box : assembly.checks) {
+        box->setState(results ? 1 : 0);
+    }
+    const auto started = Clock::now();
+    assembly.logic.PushButton2_Click();
+    const double runMs = elapsedMs(started);
+    highest = std::max(highest, statusMegabytes("VmRSS:"));
+    std::printf(
+        "during the run:          RSS at most %7.1f MB (+%.1f%% of after import), "
+        "%.0f ms, %d result rows, last message \"%s\"\n",
+        highest, (highest - afterImport) / afterImport * 100.0, runMs, assembly.listView2.count(),
+        messages.messages().empty()
+            ? ""
+            : QString::fromStdU16String(messages.messages().back().text).toUtf8().constData());
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -82,57 +138,13 @@ int main(int argc, char** argv) {
                                           .applicationFolder = folder.path().toStdU16String(),
                                           .drawHomePageNumber = [] { return 0; },
                                       });
-    window::Form1& logic = assembly.logic;
-    logic.Form_Load();
+    assembly.logic.Form_Load();
     form.show();
-    for (int i = 0; i < 20; ++i) {
-        QCoreApplication::processEvents();
-    }
+    processEventsAWhile();
     std::printf("window shown:            RSS %7.1f MB\n", statusMegabytes("VmRSS:"));
-
-    commonDialog1.filesToOpen = {QString::fromLocal8Bit(argv[1]).toStdU16String()};
-    auto started = Clock::now();
-    logic.PushButton4_Click();
-    const double importMs = elapsedMs(started);
-    for (int i = 0; i < 20; ++i) {
-        QCoreApplication::processEvents();
-    }
-    messages.printFailureReports(0);
-    const double afterImport = statusMegabytes("VmRSS:");
-    std::printf("after import:            RSS %7.1f MB, peak %7.1f MB, %d entries, %.0f ms\n",
-                afterImport, statusMegabytes("VmHWM:"), assembly.listView1.count(), importMs);
-
-    // The first rows painted at once, several times.
-    QWidget* viewport = form.listView1().viewport();
-    double slowestPaint = 0;
-    for (int i = 0; i < 5; ++i) {
-        started = Clock::now();
-        viewport->repaint();
-        slowestPaint = std::max(slowestPaint, elapsedMs(started));
-    }
-    std::printf("letter list paint:       slowest of 5: %.2f ms\n", slowestPaint);
-
+    const double afterImport = measureImport(assembly, commonDialog1, messages, argv[1]);
     if (run) {
-        double highest = 0;
-        QTimer sampler;
-        QObject::connect(&sampler, &QTimer::timeout,
-                         [&] { highest = std::max(highest, statusMegabytes("VmRSS:")); });
-        sampler.start(50);
-        for (auto& box : assembly.checks) {
-            box->setState(results ? 1 : 0);
-        }
-        started = Clock::now();
-        logic.PushButton2_Click();
-        const double runMs = elapsedMs(started);
-        highest = std::max(highest, statusMegabytes("VmRSS:"));
-        std::printf(
-            "during the run:          RSS at most %7.1f MB (+%.1f%% of after import), "
-            "%.0f ms, %d result rows, last message \"%s\"\n",
-            highest, (highest - afterImport) / afterImport * 100.0, runMs,
-            assembly.listView2.count(),
-            messages.messages().empty()
-                ? ""
-                : QString::fromStdU16String(messages.messages().back().text).toUtf8().constData());
+        measureRun(assembly, messages, results, afterImport);
     }
     return 0;
 }

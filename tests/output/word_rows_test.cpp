@@ -15,6 +15,7 @@
 #include "fakes/fake_list_view.h"
 #include "file_helpers.h"
 #include "output/clipboard_text.h"
+#include "output/rows/ascii_blocks.h"
 #include "output/rows/row_writers.h"
 #include "output/rows/word_bytes.h"
 #include "output/text_export.h"
@@ -153,10 +154,43 @@ TEST(WordRows, PreparedBytesAndLengthsOfEveryWord) {
     }
 }
 
-// The batch tool prepares only the lengths it lists, all at once or (on one thread) the words
-// its rows name: those words get the same bytes and lengths as when every word is prepared,
-// whatever the order and repeats, and the longest word, which sizes the room rows are written
-// into, is the longest among the lengths chosen.
+// The portable loops, which other processors build instead of the SSE2 blocks, give the same
+// answers and bytes: for every count up to 16, with a unit of 0x80 or above at each place (and
+// 0x7F, 0xFF80 and 0xFFFF around the boundary).
+TEST(AsciiBlocks, PortableLoopsAgreeWithTheFastOnes) {
+    for (const char16_t odd : {u'\u0080', u'\u00FF', u'\u0100', u'\uFF80', u'\uFFFF', u'\u007F'}) {
+        for (std::size_t place = 0; place <= 16; ++place) {
+            char16_t units[16];
+            for (std::size_t k = 0; k < 16; ++k) {
+                units[k] = k == place ? odd : static_cast<char16_t>(u'a' + k);
+            }
+            for (std::size_t count = 0; count <= 16; ++count) {
+                char fast[16] = {};
+                char portable[16] = {};
+                const bool fastAscii = wordloom::rows::narrowAsciiBlock(units, count, fast);
+                const bool portableAscii =
+                    wordloom::rows::portable::narrowAsciiBlock(units, count, portable);
+                ASSERT_EQ(fastAscii, portableAscii) << place << " " << count;
+                ASSERT_EQ(fastAscii, place >= count || odd < 0x80) << place << " " << count;
+                if (fastAscii) {
+                    ASSERT_EQ(std::string(fast, count), std::string(portable, count));
+                }
+            }
+        }
+    }
+    const char bytes[16] = {'a', 'b', 'c', '\x7F', 'e', 'f', 'g', 'h',
+                            'i', 'j', 'k', 'l', 'm', 'n', 'o', 'p'};
+    char16_t fast[16];
+    char16_t portable[16];
+    wordloom::rows::widenBlock(bytes, fast);
+    wordloom::rows::portable::widenBlock(bytes, portable);
+    EXPECT_EQ(std::u16string(fast, 16), std::u16string(portable, 16));
+    EXPECT_EQ(std::u16string(fast, 4), u"abc\u007F");
+}
+
+// The batch tool prepares only the lengths it lists, all at once: those words get the same bytes
+// and lengths as when every word is prepared, and the longest word, which sizes the room rows
+// are written into, is the longest among the lengths chosen.
 class ChosenWordBytes : public ::testing::Test {
 protected:
     void SetUp() override {
