@@ -34,7 +34,7 @@
 
 #include "bench/gui_bench_support.h"
 #include "bench/letter_sets.h"
-#include "engine/run_core.h"
+#include "engine/words/run_core.h"
 #include "engine/text.h"
 #include "output/clipboard_text.h"
 #include "output/text_export.h"

@@ -4,8 +4,10 @@
 #include <string_view>
 #include <vector>
 
-#include "dictionary.h"
-#include "length_filter.h"
+#include "engine/dictionary.h"
+#include "engine/length_filter.h"
+#include "engine/match_index.h"
+#include "engine/word_list.h"
 
 namespace wordloom::engine {
 
@@ -17,5 +19,26 @@ namespace wordloom::engine {
 // On an exception nothing is appended.
 void Unscramble(const Dictionary& dictionary, std::u16string_view letters,
                 const LengthFilter& lengths, std::vector<std::uint32_t>& found);
+
+// How the matcher searches. Automatic chooses per letter set and processor; the others let tests
+// and benchmarks run every path. A vector scan the processor lacks runs the best scan below it
+// (MatchPathRuns tells).
+// Avx2ScanUnfiltered is the AVX2 scan without the pre-filter it runs for up to three blanks.
+enum class MatchPath {
+    Automatic,
+    PortableScan,
+    Avx2Scan,
+    Avx2ScanUnfiltered,
+    Avx512Scan,
+    LetterTree
+};
+
+// Unscramble along the given path, on a word list and its index.
+void UnscrambleVia(MatchPath path, const WordList& words, const MatchIndex& index,
+                   std::u16string_view letters, const LengthFilter& lengths,
+                   std::vector<std::uint32_t>& found);
+
+// Whether this processor runs `path` itself rather than a slower scan in its place.
+bool MatchPathRuns(MatchPath path);
 
 }  // namespace wordloom::engine

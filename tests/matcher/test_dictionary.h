@@ -11,6 +11,7 @@
 #include "engine/letter_index.h"
 #include "engine/match_index.h"
 #include "engine/word_list.h"
+#include "engine/words/matcher.h"
 #include "reference/literal_unscramble.h"
 
 namespace wordloom::tests {
@@ -48,9 +49,40 @@ struct TestDictionary {
     }
 };
 
-constexpr engine::MatchPath kAllPaths[] = {
-    engine::MatchPath::Automatic, engine::MatchPath::PortableScan, engine::MatchPath::Avx2Scan,
-    engine::MatchPath::Avx512Scan, engine::MatchPath::LetterTree};
+constexpr engine::MatchPath kEveryPath[] = {
+    engine::MatchPath::Automatic,          engine::MatchPath::PortableScan,
+    engine::MatchPath::Avx2Scan,           engine::MatchPath::Avx2ScanUnfiltered,
+    engine::MatchPath::Avx512Scan,         engine::MatchPath::LetterTree};
+
+inline const char* pathName(engine::MatchPath path) {
+    switch (path) {
+        case engine::MatchPath::Automatic:
+            return "Automatic";
+        case engine::MatchPath::PortableScan:
+            return "PortableScan";
+        case engine::MatchPath::Avx2Scan:
+            return "Avx2Scan";
+        case engine::MatchPath::Avx2ScanUnfiltered:
+            return "Avx2ScanUnfiltered";
+        case engine::MatchPath::Avx512Scan:
+            return "Avx512Scan";
+        case engine::MatchPath::LetterTree:
+            return "LetterTree";
+    }
+    return "Unknown";
+}
+
+// The paths this processor runs itself; a vector scan it lacks would only repeat a slower scan.
+// The tests by path (UnscrambleByPath) report those as skipped.
+inline std::vector<engine::MatchPath> runnablePaths() {
+    std::vector<engine::MatchPath> paths;
+    for (const engine::MatchPath path : kEveryPath) {
+        if (engine::MatchPathRuns(path)) {
+            paths.push_back(path);
+        }
+    }
+    return paths;
+}
 
 inline std::vector<std::uint32_t> unscrambleVia(engine::MatchPath path,
                                                 const TestDictionary& dictionary,
