@@ -44,7 +44,7 @@ MatchPath choosePath(const Tiles& tiles, std::size_t letterCount) {
     if (tiles.blanks == 0 && letterCount <= 12) {
         return MatchPath::LetterTree;
     }
-    return MatchPath::Avx512Scan;
+    return MatchPath::Avx2Scan;
 }
 
 void findPlain(MatchPath path, const MatchIndex& index, const Tiles& tiles, LengthGate& gate,
@@ -52,9 +52,6 @@ void findPlain(MatchPath path, const MatchIndex& index, const Tiles& tiles, Leng
     switch (path) {
         case MatchPath::LetterTree:
             walkTree(index, tiles, gate, out);
-            return;
-        case MatchPath::Avx512Scan:
-            scanPlain(index, tiles, VectorLevel::Avx512, true, gate, out);
             return;
         case MatchPath::Avx2Scan:
         case MatchPath::Avx2ScanUnfiltered:
@@ -137,8 +134,6 @@ void Unscramble(const Dictionary& dictionary, std::u16string_view letters,
 
 bool MatchPathRuns(MatchPath path) {
     switch (path) {
-        case MatchPath::Avx512Scan:
-            return word_search::vectorLevel() == VectorLevel::Avx512;
         case MatchPath::Avx2Scan:
         case MatchPath::Avx2ScanUnfiltered:
             return word_search::vectorLevel() != VectorLevel::None;

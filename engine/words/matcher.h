@@ -29,7 +29,6 @@ enum class MatchPath {
     PortableScan,
     Avx2Scan,
     Avx2ScanUnfiltered,
-    Avx512Scan,
     LetterTree
 };
 

@@ -51,17 +51,12 @@ VectorLevel vectorLevel() {
         VectorLevel supported = VectorLevel::None;
 #if WORDLOOM_X86_SCANS
         __builtin_cpu_init();
-        if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
-            __builtin_cpu_supports("avx512vl") && __builtin_cpu_supports("avx512vbmi")) {
-            supported = VectorLevel::Avx512;
-        } else if (__builtin_cpu_supports("avx2")) {
+        if (__builtin_cpu_supports("avx2")) {
             supported = VectorLevel::Avx2;
         }
 #endif
         const char* cap = std::getenv("WORDLOOM_SCAN");
-        if (cap != nullptr && std::strcmp(cap, "avx2") == 0) {
-            supported = std::min(supported, VectorLevel::Avx2);
-        } else if (cap != nullptr && std::strcmp(cap, "portable") == 0) {
+        if (cap != nullptr && std::strcmp(cap, "portable") == 0) {
             supported = VectorLevel::None;
         }
         return supported;
@@ -75,12 +70,9 @@ std::size_t scanHits(const MatchIndex& index, const Tiles& tiles, VectorLevel le
                      bool avx2Prefilter, std::uint32_t* hits) {
     switch (std::min(level, vectorLevel())) {
 #if WORDLOOM_X86_SCANS
-        case VectorLevel::Avx512:
-            return scanAvx512(index, tiles, hits);
         case VectorLevel::Avx2:
             return scanAvx2(index, tiles, avx2Prefilter, hits);
 #else
-        case VectorLevel::Avx512:
         case VectorLevel::Avx2:
             (void)avx2Prefilter;
             break;

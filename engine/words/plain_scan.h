@@ -17,10 +17,10 @@ namespace wordloom::engine::word_search {
 
 constexpr std::size_t kVectorSlack = 8;
 
-enum class VectorLevel { None, Avx2, Avx512 };
+enum class VectorLevel { None, Avx2 };
 
-// The best scan this processor runs, capped by WORDLOOM_SCAN=avx2 or =portable so that the
-// benchmarks can time the slower paths on a processor that has a faster one.
+// The best scan this processor runs; WORDLOOM_SCAN=portable caps it at the portable scan, so
+// that a benchmark or a test can run that path on a processor that has AVX2.
 VectorLevel vectorLevel();
 
 // Plain words found by the scan of `level` (or the best below it that the processor runs),
@@ -43,7 +43,6 @@ std::size_t scanPortableRange(const MatchIndex& index, const Tiles& tiles,
 // plain_scan_avx2.cpp).
 std::size_t scanAvx2(const MatchIndex& index, const Tiles& tiles, bool prefilter,
                      std::uint32_t* hits);
-std::size_t scanAvx512(const MatchIndex& index, const Tiles& tiles, std::uint32_t* hits);
 #endif
 
 }  // namespace wordloom::engine::word_search

@@ -58,7 +58,7 @@ protected:
     void SetUp() override {
         if (!engine::MatchPathRuns(GetParam())) {
             GTEST_SKIP() << "this processor lacks the instructions of " << pathName(GetParam())
-                         << " (or WORDLOOM_SCAN caps the scans below it)";
+                         << " (or WORDLOOM_SCAN=portable caps the scans)";
         }
     }
 

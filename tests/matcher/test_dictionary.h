@@ -50,9 +50,8 @@ struct TestDictionary {
 };
 
 constexpr engine::MatchPath kEveryPath[] = {
-    engine::MatchPath::Automatic,          engine::MatchPath::PortableScan,
-    engine::MatchPath::Avx2Scan,           engine::MatchPath::Avx2ScanUnfiltered,
-    engine::MatchPath::Avx512Scan,         engine::MatchPath::LetterTree};
+    engine::MatchPath::Automatic, engine::MatchPath::PortableScan, engine::MatchPath::Avx2Scan,
+    engine::MatchPath::Avx2ScanUnfiltered, engine::MatchPath::LetterTree};
 
 inline const char* pathName(engine::MatchPath path) {
     switch (path) {
@@ -64,8 +63,6 @@ inline const char* pathName(engine::MatchPath path) {
             return "Avx2Scan";
         case engine::MatchPath::Avx2ScanUnfiltered:
             return "Avx2ScanUnfiltered";
-        case engine::MatchPath::Avx512Scan:
-            return "Avx512Scan";
         case engine::MatchPath::LetterTree:
             return "LetterTree";
     }
