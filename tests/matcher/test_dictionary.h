@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <initializer_list>
+#include <ostream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -68,6 +69,19 @@ inline const char* pathName(engine::MatchPath path) {
     }
     return "Unknown";
 }
+
+}  // namespace wordloom::tests
+
+namespace wordloom::engine {
+
+// Test names and failure messages show the path by name.
+inline void PrintTo(MatchPath path, std::ostream* out) {
+    *out << tests::pathName(path);
+}
+
+}  // namespace wordloom::engine
+
+namespace wordloom::tests {
 
 // The paths this processor runs itself; a vector scan it lacks would only repeat a slower scan.
 // The tests by path (UnscrambleByPath) report those as skipped.
