@@ -13,12 +13,12 @@ namespace {
 
 using engine::MatchPath;
 
-// Processor seconds per letter set along `path`, best of five rounds.
+// Processor seconds per letter set along `path`, best of three rounds.
 double perSet(const engine::Dictionary& dictionary, const LetterSets& sets, MatchPath path,
               const engine::LengthMask& lengths) {
     std::vector<std::uint32_t> found;
     double best = 1e30;
-    for (int round = 0; round < 5; ++round) {
+    for (int round = 0; round < 3; ++round) {
         const double start = threadSeconds();
         for (const std::u16string& set : sets) {
             found.clear();
@@ -80,7 +80,7 @@ void timeFastPaths(const engine::Dictionary& dictionary, std::size_t sets) {
         {"long words AVX2 vs portable, 15 letters, 2 blanks", longBlanks, longLengths,
          MatchPath::Avx2Scan, MatchPath::PortableScan, MatchPath::Avx2Scan},
     };
-    std::printf("fast paths on and off, processor time per letter set, best of 10 (%zu sets of "
+    std::printf("fast paths on and off, processor time per letter set, best of 6 (%zu sets of "
                 "8 letters, %zu of 15):\n",
                 sets, sets / 10);
     for (const Comparison& item : comparisons) {
