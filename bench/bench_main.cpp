@@ -1,18 +1,12 @@
 // wordloom-bench: times the matcher against the plain word-by-word algorithm on the bundled
 // dictionary, the dictionary load, the engine's memory and the matcher's scaling over threads.
 //
-// Usage: wordloom-bench [path/to/words.dic] [--quick] [--scan-paths] [--batch-tool]
-//        (--batch-tool: only the batch tool's end-to-end figures)
+// Usage: wordloom-bench [path/to/words.dic] [--quick] [--fast-paths] [--batch-tool]
+//        (--fast-paths: only each fast path of the word search on and off;
+//         --batch-tool: only the batch tool's end-to-end figures)
 // The batch tool's end-to-end figures run wordloom-unscramble from beside this program (or the
 // path in WORDLOOM_UNSCRAMBLE) and Debian's `an` when it is installed.
 //        wordloom-bench --crafted-sort [WORDS]   (the load of a list arranged against the sort)
-
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <time.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -26,41 +20,29 @@
 #include <thread>
 #include <vector>
 
+#include "bench/bench_batch_tool.h"
+#include "bench/bench_fast_paths.h"
+#include "bench/bench_timing.h"
 #include "bench/letter_sets.h"
-#include "engine/antiqsort.h"
 #include "engine/dictionary.h"
 #include "engine/match_index.h"
-#include "engine/matcher.h"
 #include "engine/text.h"
+#include "engine/words/matcher.h"
 #include "output/rows/word_bytes.h"
+#include "reference/antiqsort.h"
 #include "reference/literal_unscramble.h"
 
 namespace {
 
+using wordloom::bench::besideProgram;
+using wordloom::bench::Clock;
+using wordloom::bench::kAllLengths;
+using wordloom::bench::LetterSets;
+using wordloom::bench::secondsSince;
+using wordloom::bench::threadSeconds;
+using wordloom::bench::timeReference;
 using wordloom::engine::Dictionary;
 using wordloom::engine::LengthMask;
-using Clock = std::chrono::steady_clock;
-using LetterSets = std::vector<std::u16string>;
-
-double secondsSince(Clock::time_point start) {
-    return std::chrono::duration<double>(Clock::now() - start).count();
-}
-
-// The calling thread's processor time: single-thread figures then do not depend on what else
-// the (shared) machine runs at the same moment.
-double threadSeconds() {
-    timespec now{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
-}
-
-std::string besideProgram(const char* name) {
-    std::error_code error;
-    const auto self = std::filesystem::read_symlink("/proc/self/exe", error);
-    return error ? std::string(name) : (self.parent_path() / name).string();
-}
-
-const LengthMask kAllLengths = LengthMask::range(2, 8);
 
 // Seconds for the product matcher over `sets` (best of `rounds`), and the rows it found.
 double timeProduct(const Dictionary& dictionary, const LetterSets& sets, const LengthMask& lengths,
@@ -79,18 +61,6 @@ double timeProduct(const Dictionary& dictionary, const LetterSets& sets, const L
         best = std::min(best, threadSeconds() - start);
     }
     return best;
-}
-
-double timeReference(const Dictionary& dictionary, const LetterSets& sets,
-                     const LengthMask& lengths) {
-    std::vector<std::uint32_t> found;
-    const double start = threadSeconds();
-    for (const std::u16string& set : sets) {
-        found.clear();
-        wordloom::reference::literalUnscramble(dictionary.words(), dictionary.letterIndex(), set,
-                                               lengths, found);
-    }
-    return threadSeconds() - start;
 }
 
 std::size_t countDifferences(const Dictionary& dictionary, const LetterSets& sets,
@@ -279,190 +249,6 @@ void timeCraftedLoad(std::uint32_t count) {
     fs::remove(shuffledPath);
 }
 
-// ---- Each scan path the processor can run, on (b): so a machine with AVX-512 still shows the
-// AVX2 figure.
-void timeScanPaths(const Dictionary& dictionary, const LetterSets& sets, std::size_t sample) {
-    using wordloom::engine::MatchPath;
-    __builtin_cpu_init();
-    struct Path {
-        const char* name;
-        MatchPath path;
-        bool runs;
-    };
-    const Path paths[] = {
-        {"portable", MatchPath::PortableScan, true},
-        {"AVX2", MatchPath::Avx2Scan, __builtin_cpu_supports("avx2") != 0},
-        {"AVX-512", MatchPath::Avx512Scan,
-         __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
-             __builtin_cpu_supports("avx512vl") && __builtin_cpu_supports("avx512vbmi")},
-    };
-    const LetterSets head(
-        sets.begin(), sets.begin() + static_cast<std::ptrdiff_t>(std::min(sample, sets.size())));
-    const double reference =
-        timeReference(dictionary, head, kAllLengths) / static_cast<double>(head.size());
-    std::printf("(b) by scan path, reference %.1f us a set:\n", reference * 1e6);
-    std::vector<std::uint32_t> found;
-    for (const Path& path : paths) {
-        if (!path.runs) {
-            std::printf("  %-10s not available on this processor\n", path.name);
-            continue;
-        }
-        double best = 1e30;
-        for (int round = 0; round < 3; ++round) {
-            const double start = threadSeconds();
-            for (const std::u16string& set : sets) {
-                found.clear();
-                wordloom::engine::UnscrambleVia(path.path, dictionary.words(),
-                                                dictionary.matchIndex(), set, kAllLengths, found);
-            }
-            best = std::min(best, threadSeconds() - start);
-        }
-        const double perSet = best / static_cast<double>(sets.size());
-        std::printf("  %-10s %7.2f us  ratio %6.0fx%s\n", path.name, perSet * 1e6,
-                    reference / perSet,
-                    path.path == MatchPath::Avx2Scan ? "   (target >= 80x)" : "");
-    }
-}
-
-// ---- The batch tool, run as its own process.
-
-struct ProcessTimes {
-    double wall = 1e30;
-    double processor = 1e30;  // user + system
-};
-
-double seconds(const timeval& time) {
-    return static_cast<double>(time.tv_sec) + static_cast<double>(time.tv_usec) * 1e-6;
-}
-
-// Runs `arguments` with standard output and error to /dev/null (best of `rounds`); `scan` caps
-// the matcher's scan path when not empty. Negative times when it does not run or fails.
-ProcessTimes timeProcess(const std::vector<std::string>& arguments, const char* scan, int rounds) {
-    ProcessTimes best;
-    std::vector<char*> argv;
-    for (const std::string& argument : arguments) {
-        argv.push_back(const_cast<char*>(argument.c_str()));
-    }
-    argv.push_back(nullptr);
-    std::vector<std::string> environment;
-    for (char** entry = environ; *entry != nullptr; ++entry) {
-        if (std::string(*entry).rfind("WORDLOOM_SCAN=", 0) != 0) {
-            environment.emplace_back(*entry);
-        }
-    }
-    if (scan != nullptr) {
-        environment.push_back(std::string("WORDLOOM_SCAN=") + scan);
-    }
-    std::vector<char*> envp;
-    for (std::string& entry : environment) {
-        envp.push_back(entry.data());
-    }
-    envp.push_back(nullptr);
-    for (int round = 0; round < rounds; ++round) {
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-        posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-        const auto start = Clock::now();
-        pid_t child = 0;
-        const int spawned =
-            posix_spawnp(&child, argv[0], &actions, nullptr, argv.data(), envp.data());
-        posix_spawn_file_actions_destroy(&actions);
-        if (spawned != 0) {
-            return {-1, -1};
-        }
-        int status = 0;
-        rusage usage{};
-        wait4(child, &status, 0, &usage);
-        if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-            return {-1, -1};
-        }
-        best.wall = std::min(best.wall, secondsSince(start));
-        best.processor =
-            std::min(best.processor, seconds(usage.ru_utime) + seconds(usage.ru_stime));
-    }
-    return best;
-}
-
-std::string writeLetterFile(const LetterSets& sets, const char* name) {
-    const std::string path = (std::filesystem::temp_directory_path() / name).string();
-    std::ofstream file(path, std::ios::binary);
-    for (const std::u16string& set : sets) {
-        file << wordloom::engine::encodeUtf8(set) << '\n';
-    }
-    return path;
-}
-
-// The whole batch run (`--format words -j 1`, output to /dev/null) minus the run of an empty
-// letter file, which is the start-up and the dictionary load, against the literal algorithm's
-// matching of the same sets in this process.
-void timeBatchTool(const Dictionary& dictionary, const std::string& tool,
-                   const std::string& dictionaryPath, bool quick) {
-    using wordloom::bench::randomLetterSets;
-    using wordloom::bench::withBlanks;
-    struct Case {
-        const char* name;
-        LetterSets sets;
-        double target;
-    };
-    const Case cases[] = {
-        {"2,000 random 8-letter sets", randomLetterSets(2000, 8, 0, 4711), 300},
-        {"500 8-letter sets, 2 blanks", withBlanks(randomLetterSets(500, 8, 0, 4712), 2, 17), 80},
-    };
-    const int rounds = quick ? 3 : 7;
-    const std::string empty = writeLetterFile({}, "wordloom-bench-empty.txt");
-    std::printf(
-        "batch tool end to end (%s, -j 1 --format words > /dev/null), processor time, "
-        "best of %d, the load (an empty letter file) subtracted:\n",
-        tool.c_str(), rounds);
-    for (const char* scan : {static_cast<const char*>(nullptr), "avx2"}) {
-        const ProcessTimes load =
-            timeProcess({tool, "-d", dictionaryPath, "-j", "1", "-f", empty}, scan, rounds);
-        if (load.processor < 0) {
-            std::printf("  cannot run %s\n", tool.c_str());
-            return;
-        }
-        for (const Case& item : cases) {
-            const std::string file = writeLetterFile(item.sets, "wordloom-bench-letters.txt");
-            const ProcessTimes run = timeProcess(
-                {tool, "-d", dictionaryPath, "-j", "1", "--format", "words", "-f", file}, scan,
-                rounds);
-            const LetterSets sample(item.sets.begin(), item.sets.begin() + (quick ? 30 : 300));
-            const double reference = timeReference(dictionary, sample, kAllLengths) /
-                                     static_cast<double>(sample.size()) *
-                                     static_cast<double>(item.sets.size());
-            const double own = run.processor - load.processor;
-            std::printf(
-                "  %-28s %-9s literal %8.1f ms  tool %6.1f ms (load %5.1f ms)  ratio %5.0fx  "
-                "target >= %.0fx\n",
-                item.name, scan == nullptr ? "automatic" : "AVX2", reference * 1e3, own * 1e3,
-                load.processor * 1e3, reference / own, item.target);
-            std::filesystem::remove(file);
-        }
-    }
-    std::filesystem::remove(empty);
-
-    // A fresh process for one letter set against Debian's `an -w` on the same letters.
-    for (const char* letters : {"tatuprec", "wireless"}) {
-        const ProcessTimes ours =
-            timeProcess({tool, "-d", dictionaryPath, letters}, nullptr, rounds);
-        // Debian installs `an` among the games, which not every PATH holds.
-        ProcessTimes an = timeProcess({"an", "-w", "-d", dictionaryPath, letters}, nullptr, rounds);
-        if (an.wall < 0) {
-            an = timeProcess({"/usr/games/an", "-w", "-d", dictionaryPath, letters}, nullptr,
-                             rounds);
-        }
-        if (an.wall < 0) {
-            std::printf("  one letter set: `an` is not installed (apt-get install an)\n");
-            break;
-        }
-        std::printf(
-            "  one letter set %-9s wall %5.1f ms against an -w %5.1f ms: %.2fx "
-            "(target <= 0.5x)\n",
-            letters, ours.wall * 1e3, an.wall * 1e3, ours.wall / an.wall);
-    }
-}
-
 // What the output path prepares once per dictionary: every word's UTF-8 bytes.
 void timeWordBytes(const Dictionary& dictionary) {
     double best = 1e30;
@@ -486,14 +272,14 @@ int main(int argc, char** argv) {
     }
     std::string path = besideProgram("words.dic");
     bool quick = false;
-    bool scanPathsOnly = false;  // only the scan paths on (b)
+    bool fastPathsOnly = false;  // only the fast paths on and off
     bool batchToolOnly = false;  // only the batch tool end to end
     for (int i = 1; i < argc; ++i) {
         const std::string argument = argv[i];
         if (argument == "--quick") {
             quick = true;
-        } else if (argument == "--scan-paths") {
-            scanPathsOnly = true;
+        } else if (argument == "--fast-paths") {
+            fastPathsOnly = true;
         } else if (argument == "--batch-tool") {
             batchToolOnly = true;
         } else {
@@ -501,17 +287,16 @@ int main(int argc, char** argv) {
         }
     }
     try {
-        if (scanPathsOnly) {
-            const auto dictionary = wordloom::engine::loadDictionary(path);
-            const LetterSets eight = wordloom::bench::randomLetterSets(10000, 8, 0, 20210831);
-            timeScanPaths(*dictionary, wordloom::bench::withBlanks(eight, 2, 7), quick ? 30 : 300);
+        const std::size_t fastPathSets = quick ? 2000 : 10000;
+        if (fastPathsOnly) {
+            wordloom::bench::timeFastPaths(*wordloom::engine::loadDictionary(path), fastPathSets);
             return 0;
         }
         const char* tool = std::getenv("WORDLOOM_UNSCRAMBLE");
         const std::string toolPath = tool != nullptr ? tool : besideProgram("wordloom-unscramble");
         if (batchToolOnly) {
             const auto dictionary = wordloom::engine::loadDictionary(path);
-            timeBatchTool(*dictionary, toolPath, path, quick);
+            wordloom::bench::timeBatchTool(*dictionary, toolPath, path, quick);
             return 0;
         }
         timeLoad(path);
@@ -550,9 +335,9 @@ int main(int argc, char** argv) {
             runScenario(*dictionary, scenario, false);
         }
         timeLongTables(*dictionary);
-        timeScanPaths(*dictionary, withBlanks(eight, 2, 7), sample);
+        wordloom::bench::timeFastPaths(*dictionary, fastPathSets);
         timeWordBytes(*dictionary);
-        timeBatchTool(*dictionary, toolPath, path, quick);
+        wordloom::bench::timeBatchTool(*dictionary, toolPath, path, quick);
     } catch (const std::exception& error) {
         std::fprintf(stderr, "wordloom-bench: %s\n", error.what());
         return 1;

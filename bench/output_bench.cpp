@@ -22,7 +22,7 @@
 
 #include "bench/letter_sets.h"
 #include "engine/dictionary.h"
-#include "engine/run_core.h"
+#include "engine/words/run_core.h"
 #include "output/rows/ascii_blocks.h"
 #include "output/rows/row_writers.h"
 #include "output/rows/word_bytes.h"

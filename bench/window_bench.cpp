@@ -13,7 +13,7 @@
 #include <iterator>
 
 #include "bench/letter_sets.h"
-#include "engine/run_core.h"
+#include "engine/words/run_core.h"
 #include "platform/qt/qt_text.h"
 
 namespace wordloom::bench {

@@ -9,7 +9,7 @@
 #include <fstream>
 
 #include "bench/window_bench.h"
-#include "engine/run_core.h"
+#include "engine/words/run_core.h"
 #include "engine/text.h"
 #include "output/clipboard_text.h"
 #include "output/text_export.h"

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <system_error>
 
-#include "engine/run_core.h"
+#include "engine/words/run_core.h"
 
 namespace wordloom::cli {
 

@@ -228,18 +228,22 @@ void MatchIndex::build(const WordList& words) {
     buildTree(items);
 }
 
-void MatchIndex::buildTree(HugePageVector<TreeItem>& items) {
-    sortByKey(items);
+namespace {
 
-    // Level by level: the keys are sorted, so the nodes of one depth appear in key order and
-    // the children of each parent come out next to each other, in letter order. A node's words
-    // are the items whose key equals its prefix; they come first among its items.
-    struct LevelNode {
-        std::uint32_t childLetters;
-        std::uint32_t firstChild;
-        std::uint32_t wordBegin;
-        std::uint32_t wordCount;
-    };
+// A node of the letter tree while it is built level by level: its words are the items from
+// wordBegin on, wordCount of them, and its children follow each other from firstChild on.
+struct LevelNode {
+    std::uint32_t childLetters;
+    std::uint32_t firstChild;
+    std::uint32_t wordBegin;
+    std::uint32_t wordCount;
+};
+
+// The tree level by level: the keys are sorted, so the nodes of one depth appear in key order and
+// the children of each parent come out next to each other, in letter order. A node's words are
+// the items whose key equals its prefix; they come first among its items.
+template <typename Items>
+HugePageVector<LevelNode> levelsOf(const Items& items) {
     HugePageVector<LevelNode> levels{{0, 0, 0, 0}};
     levels.reserve(items.size() * 2);
     HugePageVector<std::uint32_t> itemNode(items.size(), 0);
@@ -248,7 +252,7 @@ void MatchIndex::buildTree(HugePageVector<TreeItem>& items) {
         std::uint64_t lastPrefix = 0;
         std::uint32_t lastNode = 0;
         for (std::size_t i = 0; i < items.size(); ++i) {
-            const TreeItem& item = items[i];
+            const auto& item = items[i];
             if (item.length < static_cast<std::uint32_t>(depth)) {
                 continue;
             }
@@ -269,13 +273,18 @@ void MatchIndex::buildTree(HugePageVector<TreeItem>& items) {
             }
         }
     }
+    return levels;
+}
 
-    // Final order: each sibling group followed, depth first, by the groups below it.
-    m_treeNodes.clear();
-    m_treeNodes.reserve(levels.size());
-    HugePageVector<std::uint32_t> levelId;  // level id of each placed node
+// The final order into `nodes`: each sibling group followed, depth first, by the groups below
+// it. Returns the level node of each placed node.
+HugePageVector<std::uint32_t> placeDepthFirst(const HugePageVector<LevelNode>& levels,
+                                              HugePageVector<MatchIndex::TreeNode>& nodes) {
+    nodes.clear();
+    nodes.reserve(levels.size());
+    HugePageVector<std::uint32_t> levelId;
     levelId.reserve(levels.size());
-    m_treeNodes.push_back({levels[0].childLetters, 0, 0});
+    nodes.push_back({levels[0].childLetters, 0, 0});
     levelId.push_back(0);
     HugePageVector<std::pair<std::uint32_t, std::uint32_t>> pending{{0, 0}};  // (level id, id)
     while (!pending.empty()) {
@@ -286,11 +295,11 @@ void MatchIndex::buildTree(HugePageVector<TreeItem>& items) {
         if (children == 0) {
             continue;
         }
-        const auto firstPlaced = static_cast<std::uint32_t>(m_treeNodes.size());
-        m_treeNodes[placedAt].firstChild = firstPlaced;
+        const auto firstPlaced = static_cast<std::uint32_t>(nodes.size());
+        nodes[placedAt].firstChild = firstPlaced;
         for (std::uint32_t k = 0; k < children; ++k) {
             const LevelNode& child = levels[node.firstChild + k];
-            m_treeNodes.push_back({child.childLetters, 0, 0});
+            nodes.push_back({child.childLetters, 0, 0});
             levelId.push_back(node.firstChild + k);
         }
         // Last child first on the stack, so the first child's groups come next.
@@ -298,7 +307,15 @@ void MatchIndex::buildTree(HugePageVector<TreeItem>& items) {
             pending.emplace_back(node.firstChild + k, firstPlaced + k);
         }
     }
+    return levelId;
+}
 
+}  // namespace
+
+void MatchIndex::buildTree(HugePageVector<TreeItem>& items) {
+    sortByKey(items);
+    const HugePageVector<LevelNode> levels = levelsOf(items);
+    const HugePageVector<std::uint32_t> levelId = placeDepthFirst(levels, m_treeNodes);
     m_treeWords.clear();
     for (std::size_t id = 0; id < m_treeNodes.size(); ++id) {
         const LevelNode& node = levels[levelId[id]];

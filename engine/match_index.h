@@ -5,8 +5,6 @@
 #include <cstdint>
 #include <memory>
 #include <span>
-#include <string_view>
-#include <vector>
 
 #include "huge_page_buffer.h"
 #include "word_list.h"
@@ -129,16 +127,5 @@ private:
     std::uint32_t m_longLengths = 0;
     std::size_t m_wordCount = 0;
 };
-
-// How the matcher searches. Automatic chooses per letter set and processor; the others let tests
-// run every path (a vector scan the processor lacks falls back to the portable scan).
-enum class MatchPath { Automatic, PortableScan, Avx2Scan, Avx512Scan, LetterTree };
-
-class LengthFilter;
-
-// Unscramble (see matcher.h) along the given path, on a word list and its index.
-void UnscrambleVia(MatchPath path, const WordList& words, const MatchIndex& index,
-                   std::u16string_view letters, const LengthFilter& lengths,
-                   std::vector<std::uint32_t>& found);
 
 }  // namespace wordloom::engine

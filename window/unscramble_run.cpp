@@ -1,8 +1,8 @@
 #include <algorithm>
 #include <memory>
 
-#include "engine/matcher.h"
-#include "engine/run_core.h"
+#include "engine/words/matcher.h"
+#include "engine/words/run_core.h"
 #include "engine/text.h"
 #include "frame/reporting_operation.h"
 #include "platform/display_text.h"

@@ -11,7 +11,7 @@
 #include <string>
 
 #include "cli/batch_runner.h"
-#include "engine/run_core.h"
+#include "engine/words/run_core.h"
 #include "engine/text.h"
 
 namespace wordloom::cli {

@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "engine/antiqsort.h"
+#include "reference/antiqsort.h"
 
 namespace wordloom::engine {
 namespace {

@@ -8,13 +8,13 @@
 #include "engine/letter_file.h"
 #include "engine/letter_index.h"
 #include "engine/match_index.h"
-#include "engine/matcher.h"
 #include "engine/phrase.h"
 #include "engine/phrase_search.h"
 #include "engine/phrase_search_core.h"
-#include "engine/run_core.h"
 #include "engine/text.h"
 #include "engine/word_list.h"
+#include "engine/words/matcher.h"
+#include "engine/words/run_core.h"
 
 #if defined(QT_CORE_LIB) || __has_include(<QtCore/qglobal.h>)
 #error "The engine must build without Qt on the include path."

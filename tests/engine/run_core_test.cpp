@@ -1,4 +1,4 @@
-#include "engine/run_core.h"
+#include "engine/words/run_core.h"
 
 #include <gtest/gtest.h>
 

@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "engine/dictionary.h"
-#include "engine/run_core.h"
+#include "engine/words/run_core.h"
 #include "engine/text.h"
 #include "reference/literal_unscramble.h"
 

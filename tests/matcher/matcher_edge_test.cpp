@@ -23,9 +23,9 @@ const LengthMask kAllLengths = LengthMask::range(2, 8);
 Words found(const TestDictionary& dictionary, std::u16string_view letters,
             const engine::LengthFilter& lengths = kAllLengths) {
     const std::vector<std::uint32_t> expected = literalRows(dictionary, letters, lengths);
-    for (const engine::MatchPath path : kAllPaths) {
+    for (const engine::MatchPath path : runnablePaths()) {
         EXPECT_EQ(unscrambleVia(path, dictionary, letters, lengths), expected)
-            << "path " << static_cast<int>(path);
+            << "path " << pathName(path);
     }
     return dictionary.wordsAt(expected);
 }
@@ -92,7 +92,7 @@ TEST(Unscramble, AsksAboutLongLengthsOnceOnlyWhenTheLetterSetCouldSpellThem) {
     const TestDictionary dictionary{u"ab", u"abcdefghi", u"abcdefghijkl", u"abcdefgh"};
     const auto asked = [&](std::u16string_view letters) {
         RecordingFilter everyLength(0xFFFFFFFF);
-        for (const engine::MatchPath path : kAllPaths) {
+        for (const engine::MatchPath path : runnablePaths()) {
             unscrambleVia(path, dictionary, letters, everyLength);
         }
         return everyLength.asked;
@@ -113,7 +113,7 @@ TEST(Unscramble, NeverListsWordsLongerThanTheLetterSet) {
 TEST(Unscramble, AsksOnlyAboutLengthsOfWordsThatMatched) {
     const TestDictionary dictionary{u"at", u"cat", u"dogs", u"Tact"};
     RecordingFilter onlyThree(1u << 3);
-    for (const engine::MatchPath path : kAllPaths) {
+    for (const engine::MatchPath path : runnablePaths()) {
         EXPECT_EQ(dictionary.wordsAt(unscrambleVia(path, dictionary, u"tac", onlyThree)),
                   (Words{u"cat"}));
     }
@@ -138,7 +138,7 @@ private:
 TEST(Unscramble, FailingFilterAddsNoRowAndLeavesTheNextCallIntact) {
     // "ac" is found before the first word of three letters.
     const TestDictionary dictionary{u"ac", u"at", u"cat", u"act", u"Cat"};
-    for (const engine::MatchPath path : kAllPaths) {
+    for (const engine::MatchPath path : runnablePaths()) {
         std::vector<std::uint32_t> found{7};
         EXPECT_THROW(engine::UnscrambleVia(path, dictionary.words, dictionary.matchIndex, u"tca",
                                            FailingFilter(3), found),
@@ -146,13 +146,13 @@ TEST(Unscramble, FailingFilterAddsNoRowAndLeavesTheNextCallIntact) {
         EXPECT_EQ(found, (std::vector<std::uint32_t>{7}));
         EXPECT_EQ(dictionary.wordsAt(unscrambleVia(path, dictionary, u"ta", kAllLengths)),
                   (Words{u"at"}))
-            << "path " << static_cast<int>(path);
+            << "path " << pathName(path);
     }
 }
 
 TEST(Unscramble, FailingFilterForALongLengthAddsNoRow) {
     const TestDictionary dictionary{u"ab", u"abcdefghi", u"abcdefghij"};
-    for (const engine::MatchPath path : kAllPaths) {
+    for (const engine::MatchPath path : runnablePaths()) {
         std::vector<std::uint32_t> found{7};
         EXPECT_THROW(engine::UnscrambleVia(path, dictionary.words, dictionary.matchIndex,
                                            u"abcdefghij", FailingFilter(10), found),
@@ -161,7 +161,7 @@ TEST(Unscramble, FailingFilterForALongLengthAddsNoRow) {
         EXPECT_EQ(dictionary.wordsAt(
                       unscrambleVia(path, dictionary, u"abcdefghij", LengthMask::range(2, 27))),
                   (Words{u"ab", u"abcdefghi", u"abcdefghij"}))
-            << "path " << static_cast<int>(path);
+            << "path " << pathName(path);
     }
 }
 

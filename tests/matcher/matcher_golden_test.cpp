@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "engine/dictionary.h"
-#include "engine/matcher.h"
-#include "engine/run_core.h"
+#include "engine/words/matcher.h"
+#include "engine/words/run_core.h"
 #include "engine/text.h"
 #include "reference/literal_unscramble.h"
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <initializer_list>
+#include <ostream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -11,6 +12,7 @@
 #include "engine/letter_index.h"
 #include "engine/match_index.h"
 #include "engine/word_list.h"
+#include "engine/words/matcher.h"
 #include "reference/literal_unscramble.h"
 
 namespace wordloom::tests {
@@ -48,9 +50,50 @@ struct TestDictionary {
     }
 };
 
-constexpr engine::MatchPath kAllPaths[] = {
+constexpr engine::MatchPath kEveryPath[] = {
     engine::MatchPath::Automatic, engine::MatchPath::PortableScan, engine::MatchPath::Avx2Scan,
-    engine::MatchPath::Avx512Scan, engine::MatchPath::LetterTree};
+    engine::MatchPath::Avx2ScanUnfiltered, engine::MatchPath::LetterTree};
+
+inline const char* pathName(engine::MatchPath path) {
+    switch (path) {
+        case engine::MatchPath::Automatic:
+            return "Automatic";
+        case engine::MatchPath::PortableScan:
+            return "PortableScan";
+        case engine::MatchPath::Avx2Scan:
+            return "Avx2Scan";
+        case engine::MatchPath::Avx2ScanUnfiltered:
+            return "Avx2ScanUnfiltered";
+        case engine::MatchPath::LetterTree:
+            return "LetterTree";
+    }
+    return "Unknown";
+}
+
+}  // namespace wordloom::tests
+
+namespace wordloom::engine {
+
+// Test names and failure messages show the path by name.
+inline void PrintTo(MatchPath path, std::ostream* out) {
+    *out << tests::pathName(path);
+}
+
+}  // namespace wordloom::engine
+
+namespace wordloom::tests {
+
+// The paths this processor runs itself; a vector scan it lacks would only repeat a slower scan.
+// The tests by path (UnscrambleByPath) report those as skipped.
+inline std::vector<engine::MatchPath> runnablePaths() {
+    std::vector<engine::MatchPath> paths;
+    for (const engine::MatchPath path : kEveryPath) {
+        if (engine::MatchPathRuns(path)) {
+            paths.push_back(path);
+        }
+    }
+    return paths;
+}
 
 inline std::vector<std::uint32_t> unscrambleVia(engine::MatchPath path,
                                                 const TestDictionary& dictionary,

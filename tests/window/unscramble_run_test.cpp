@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/length_filter.h"
-#include "engine/matcher.h"
+#include "engine/words/matcher.h"
 #include "engine/text.h"
 #include "form1_harness.h"
 

@@ -1,9 +1,9 @@
-#include "run_core.h"
+#include "engine/words/run_core.h"
 
 #include <string>
 
-#include "matcher.h"
-#include "text.h"
+#include "engine/text.h"
+#include "engine/words/matcher.h"
 
 namespace wordloom::engine {
 

@@ -4,8 +4,8 @@
 #include <string_view>
 #include <vector>
 
-#include "dictionary.h"
-#include "length_filter.h"
+#include "engine/dictionary.h"
+#include "engine/length_filter.h"
 
 namespace wordloom::engine {
 
