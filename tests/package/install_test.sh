@@ -51,10 +51,16 @@ app="$root/usr/lib/wordloom"
 for file in wordloom wordloom-unscramble words.dic words.dic.LICENSE HAND-M.CUR; do
     [ -f "$app/$file" ] || fail "$file is not installed beside the programs"
 done
-for file in share/applications/wordloom.desktop share/icons/hicolor/scalable/apps/wordloom.svg \
-    share/icons/hicolor/256x256/apps/wordloom.png; do
+for file in share/applications/app.wordloom.wordloom.desktop \
+    share/metainfo/app.wordloom.wordloom.metainfo.xml \
+    share/icons/hicolor/scalable/apps/wordloom.svg share/icons/hicolor/256x256/apps/wordloom.png; do
     [ -f "$root/usr/$file" ] || fail "$file is not installed"
 done
+# Software centres match the metainfo to the desktop entry and the icon of the same tree.
+if command -v appstreamcli >/dev/null; then
+    appstreamcli validate-tree --no-net "$root" >/dev/null ||
+        fail "appstreamcli validate-tree finds problems in the installed metainfo"
+fi
 [ -L "$root/usr/bin/wordloom" ] && [ -L "$root/usr/bin/wordloom-unscramble" ] ||
     fail "the programs have no links in bin"
 
