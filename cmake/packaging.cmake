@@ -15,7 +15,11 @@ install(CODE "
 if(TARGET wordloom)
     install(TARGETS wordloom RUNTIME DESTINATION ${WORDLOOM_INSTALL_APP_DIR})
     install(FILES data/HAND-M.CUR DESTINATION ${WORDLOOM_INSTALL_APP_DIR})
-    install(FILES data/wordloom.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+    # Software centres find the program through its metainfo, whose id names the desktop entry.
+    install(FILES data/app.wordloom.wordloom.desktop
+            DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+    install(FILES data/app.wordloom.wordloom.metainfo.xml
+            DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
     install(FILES data/wordloom.svg
             DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
     install(FILES data/wordloom.png DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/256x256/apps)

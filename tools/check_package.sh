@@ -94,7 +94,7 @@ inRoot xvfb-run -a sh /tmp/window-check.sh || fail "the window did not appear or
 echo "the window appeared and closed cleanly"
 
 step "desktop-file-validate"
-if desktop-file-validate "$root/usr/share/applications/wordloom.desktop"; then
+if desktop-file-validate "$root/usr/share/applications/app.wordloom.wordloom.desktop"; then
     echo "valid"
 else
     problem "invalid desktop entry"

@@ -67,8 +67,7 @@ TEST(QuickSortRange, LeavesEveryWordWithinFourPlacesOfItsSortedPosition) {
     std::mt19937 random(7);
     std::vector<std::u16string> texts;
     for (int i = 0; i < 2000; ++i) {
-        texts.push_back(
-            std::u16string(1 + random() % 3, static_cast<char16_t>(u'a' + random() % 20)));
+        texts.emplace_back(1 + random() % 3, static_cast<char16_t>(u'a' + random() % 20));
     }
     Words words(texts);
     QuickSortRange(words.array, 4, 0, static_cast<std::int32_t>(texts.size() - 1));
@@ -87,7 +86,7 @@ TEST(QuickSortRange, StaysInBoundsWithCutoffsBelowFour) {
         for (std::size_t size = 1; size < 12; ++size) {
             std::vector<std::u16string> texts;
             for (std::size_t i = 0; i < size; ++i) {
-                texts.push_back(std::u16string(1, static_cast<char16_t>(u'z' - (i * 7) % 26)));
+                texts.emplace_back(1, static_cast<char16_t>(u'z' - (i * 7) % 26));
             }
             Words words(texts);
             QuickSortRange(words.array, cutoff, 0, static_cast<std::int32_t>(size - 1));
@@ -119,7 +118,7 @@ TEST(SortStrings, MatchesStdSortIncludingManyDuplicates) {
 TEST(SortStrings, HandlesOrderedReversedAndUniformArrays) {
     std::vector<std::u16string> ascending;
     for (char16_t unit = u'a'; unit <= u'z'; ++unit) {
-        ascending.push_back(std::u16string(2, unit));
+        ascending.emplace_back(2, unit);
     }
     Words ordered(ascending);
     SortStrings(ordered.array);
