@@ -1,5 +1,7 @@
 #include "cli/unscramble_tool.h"
 
+#include <sched.h>
+
 #include <algorithm>
 #include <cctype>
 #include <exception>
@@ -34,11 +36,22 @@ bool isOrdinaryFile(const std::string& path) {
     return std::filesystem::is_regular_file(path, error);
 }
 
-unsigned jobCount(const Options& options) {
-    if (options.jobs != 0) {
-        return options.jobs;
+// The processors this process may run on (its affinity mask, which taskset and containers
+// narrow), or all of them when the mask cannot be read.
+unsigned usableProcessors() {
+    cpu_set_t processors;
+    CPU_ZERO(&processors);
+    if (::sched_getaffinity(0, sizeof processors, &processors) == 0) {
+        return static_cast<unsigned>(std::max(CPU_COUNT(&processors), 1));
     }
-    return std::clamp(std::thread::hardware_concurrency(), 1u, maxJobs);
+    return std::max(std::thread::hardware_concurrency(), 1u);
+}
+
+// The matching keeps a processor busy per thread: threads beyond the processors only cost
+// memory (several megabytes each) and time spent switching between them.
+unsigned jobCount(const Options& options) {
+    const unsigned processors = std::min(usableProcessors(), maxJobs);
+    return options.jobs != 0 ? std::min(options.jobs, processors) : processors;
 }
 
 void printLine(std::FILE* err, const std::string& text) {
