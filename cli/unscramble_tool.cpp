@@ -61,7 +61,7 @@ void printLine(std::FILE* err, const std::string& text) {
 // Loads the dictionary phase by phase. A file that cannot be read to its end (or that does not
 // fit in memory) would give partial answers, so it stops the tool; a list with more initial
 // letters than the alphabet only loses the initial-letter shortcut (the matcher still covers
-// every word), and UTF-16 text still loads (as bytes), so both are warnings.
+// every word), and UTF-16 text, a NUL byte or an empty list still load, so all are warnings.
 std::shared_ptr<const engine::Dictionary> loadDictionary(const std::string& path, std::FILE* err) {
     engine::DictionaryLoader loader(path);
     try {
@@ -71,6 +71,10 @@ std::shared_ptr<const engine::Dictionary> loadDictionary(const std::string& path
             printLine(err, warning("the dictionary '" + path +
                                    "' is not UTF-8 text (it looks like UTF-16), so its words will "
                                    "hardly match; save it as UTF-8"));
+        } else if (loader.nulByteLine() != 0) {
+            printLine(err, warning("the dictionary '" + path + "' has a NUL byte at line " +
+                                   std::to_string(loader.nulByteLine()) +
+                                   ", which stays in the word there"));
         }
         loader.close();
         loader.sort();
@@ -83,6 +87,9 @@ std::shared_ptr<const engine::Dictionary> loadDictionary(const std::string& path
     } catch (const std::exception& failure) {
         printLine(err, diagnostic(failure.what()));
         return nullptr;
+    }
+    if (loader.dictionary()->words().size() == 0) {
+        printLine(err, warning("the dictionary '" + path + "' has no words, so nothing will match"));
     }
     return loader.dictionary();
 }
@@ -137,7 +144,7 @@ int runUnscramble(const Options& options, std::FILE* in, std::FILE* out, std::FI
         const auto onEntry = [&runner](std::u16string&& letterSet) { runner.add(letterSet); };
         for (const LetterSource& source : options.sources) {
             if (source.kind == LetterSource::Kind::Argument) {
-                runner.add(engine::decodeUtf8(source.text));
+                runner.add(decodeTyped(source.text));
                 continue;
             }
             try {
