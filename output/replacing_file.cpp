@@ -7,8 +7,6 @@
 #include <atomic>
 #include <cerrno>
 #include <cstring>
-#include <filesystem>
-#include <random>
 #include <stdexcept>
 #include <system_error>
 
@@ -111,7 +109,7 @@ void ReplacingFile::checkReplaceable(const struct stat& existing) {
     }
 }
 
-bool ReplacingFile::createTemporary(const std::string& folder, mode_t mode, int& error) {
+bool ReplacingFile::openTemporaryIn(const std::string& folder, mode_t mode, int& error) {
     std::string path;
     const int descriptor = openHiddenFile(folder, m_target, "", mode, path, error);
     if (descriptor < 0) {
@@ -135,20 +133,20 @@ void ReplacingFile::createTemporary(const struct stat* existing) {
     // written in place takes the new content into a private one first.
     const mode_t mode = existing == nullptr ? 0666 : m_inPlace ? 0600 : existing->st_mode & 0700;
     int error = 0;
-    if (createTemporary(folder, mode, error)) {
+    if (openTemporaryIn(folder, mode, error)) {
         if (existing == nullptr || m_inPlace ||
             copyWhatTheFileIs(m_target, *existing, ::fileno(m_file))) {
             return;
         }
         discardTemporary();
         m_inPlace = true;
-        if (createTemporary(folder, 0600, error)) {
+        if (openTemporaryIn(folder, 0600, error)) {
             return;
         }
     }
     if (m_inPlace && folderClosed(error)) {
         const std::string cache = userCacheFolder();
-        if (!cache.empty() && createTemporary(cache, 0600, error)) {
+        if (!cache.empty() && openTemporaryIn(cache, 0600, error)) {
             return;
         }
     }

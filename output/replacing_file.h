@@ -63,7 +63,7 @@ public:
 private:
     [[noreturn]] void fail(std::string_view action, int error, std::string_view detail = {});
     void checkReplaceable(const struct stat& existing);
-    bool createTemporary(const std::string& folder, mode_t mode, int& error);
+    bool openTemporaryIn(const std::string& folder, mode_t mode, int& error);
     void createTemporary(const struct stat* existing);
     void discardTemporary() noexcept;
     void forgetTemporary() noexcept;
