@@ -4,7 +4,10 @@
 #include <sys/socket.h>
 #include <unistd.h>
 #include <QSocketNotifier>
+#include <QtGlobal>
 #include <csignal>
+#include <cstdio>
+#include <cstdlib>
 #include <stdexcept>
 
 #include "output/replacing_file.h"
@@ -19,6 +22,26 @@ extern "C" void writeSignalByte(int) {
     const char byte = 1;
     // Nothing can be reported from a signal handler; a full socket already holds a wake-up.
     [[maybe_unused]] const ssize_t written = ::write(signalSockets[0], &byte, 1);
+}
+
+// Qt ends the process with exit(1) when the X connection breaks, and aborts after a fatal
+// message: neither unwinds the export under way.
+QtMessageHandler previousMessageHandler = nullptr;
+
+void removeUnfinishedExportsOnFatal(QtMsgType type, const QMessageLogContext& context,
+                                    const QString& message) {
+    if (type == QtFatalMsg) {
+        removeUnfinishedExports();
+    }
+    if (previousMessageHandler != nullptr) {
+        previousMessageHandler(type, context, message);
+    } else {
+        std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, message)));
+    }
+}
+
+extern "C" void removeUnfinishedExportsAtExit() {
+    removeUnfinishedExports();
 }
 
 }  // namespace
@@ -42,11 +65,18 @@ TerminationSignal::TerminationSignal(std::function<void()> onSignal)
     action.sa_flags = SA_RESTART;
     ::sigaction(SIGTERM, &action, nullptr);
     ::sigaction(SIGINT, &action, nullptr);
+    ::sigaction(SIGHUP, &action, nullptr);  // the terminal or the session went away
+
+    [[maybe_unused]] static const bool registered = [] {
+        previousMessageHandler = qInstallMessageHandler(removeUnfinishedExportsOnFatal);
+        return std::atexit(removeUnfinishedExportsAtExit) == 0;
+    }();
 }
 
 TerminationSignal::~TerminationSignal() {
     std::signal(SIGTERM, SIG_DFL);
     std::signal(SIGINT, SIG_DFL);
+    std::signal(SIGHUP, SIG_DFL);
 }
 
 void removeUnfinishedExports() noexcept {

@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <exception>
 #include <system_error>
 
+#include "engine/thread_room.h"
 #include "engine/words/run_core.h"
 
 namespace wordloom::cli {
@@ -35,12 +37,12 @@ BatchRunner::BatchRunner(const engine::Dictionary& dictionary, const OutputForma
     m_buffer.room(writeSize + writeSize / 8);  // one block for the whole run
     if (jobs > 1) {
         m_workers.reserve(jobs);
-        for (unsigned i = 0; i < jobs; ++i) {
+        for (unsigned i = 0; i < jobs && engine::roomForAnotherThread(i); ++i) {
             try {
                 m_workers.emplace_back([this] { workerLoop(); });
-            } catch (const std::system_error&) {
-                // No thread to spare (a process limit, say): run with those that started, or
-                // on the calling thread alone. The output is the same either way.
+            } catch (const std::exception&) {
+                // No thread or no memory to spare (a process limit, say): run with those that
+                // started, or on the calling thread alone. The output is the same either way.
                 break;
             }
         }

@@ -64,9 +64,11 @@ constexpr OptionSpec optionSpecs[] = {
      "The aligned table is the window's text export: the header line \"Unscramble Letters\", "
      "then every word padded with spaces to the width of the widest possible cell and followed "
      "by a tab."},
-    {'j', "jobs", 'j', "N", "match with N threads (default: one per processor core)",
+    {'j', "jobs", 'j', "N", "match with up to N threads (default: one per processor)",
      "The output is the same for any number of threads: rows come in the order of the letter "
-     "sets. N lies between 1 and 1024; where the system allows fewer threads, fewer run."},
+     "sets. N lies between 1 and 1024, but no more threads run than the processors the tool may "
+     "use, as more would only cost memory and time; where the system allows fewer threads or "
+     "has no memory for them, fewer run."},
     {'h', "help", 'h', nullptr, "show this help and exit", nullptr},
     {'V', "version", 'V', nullptr, "show the version and exit", nullptr},
 };

@@ -40,6 +40,84 @@ void appendUtf8(std::string& out, std::u16string_view text) {
     }
 }
 
+namespace {
+
+// The length of the well-formed UTF-8 sequence at the start of `bytes`, 0 when it is malformed.
+std::size_t sequenceLength(std::string_view bytes) {
+    const auto lead = static_cast<unsigned char>(bytes[0]);
+    if (lead < 0x80) {
+        return 1;
+    }
+    // The continuation bytes, and the range of the first one (which rules out overlong forms,
+    // surrogates and code points above U+10FFFF).
+    std::size_t continuations = 0;
+    unsigned char low = 0x80;
+    unsigned char high = 0xBF;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        continuations = 1;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        continuations = 2;
+        low = lead == 0xE0 ? 0xA0 : 0x80;
+        high = lead == 0xED ? 0x9F : 0xBF;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        continuations = 3;
+        low = lead == 0xF0 ? 0x90 : 0x80;
+        high = lead == 0xF4 ? 0x8F : 0xBF;
+    } else {
+        return 0;
+    }
+    if (bytes.size() <= continuations) {
+        return 0;
+    }
+    for (std::size_t i = 1; i <= continuations; ++i) {
+        const auto next = static_cast<unsigned char>(bytes[i]);
+        if (next < (i == 1 ? low : 0x80) || next > (i == 1 ? high : 0xBF)) {
+            return 0;
+        }
+    }
+    return continuations + 1;
+}
+
+constexpr char16_t kEscapedByte = 0xDC00;  // a lone low surrogate carries a malformed byte
+
+}  // namespace
+
+std::u16string decodeTyped(std::string_view bytes) {
+    std::u16string text = engine::decodeUtf8(bytes);
+    if (text.find(u'\uFFFD') == std::u16string::npos) {
+        return text;
+    }
+    text.clear();
+    char16_t units[2];
+    while (!bytes.empty()) {
+        const std::size_t length = sequenceLength(bytes);
+        if (length == 0) {
+            text += static_cast<char16_t>(kEscapedByte + static_cast<unsigned char>(bytes[0]));
+            bytes.remove_prefix(1);
+            continue;
+        }
+        char16_t* const end = engine::decodeUtf8Part(bytes.substr(0, length), units);
+        text.append(units, static_cast<std::size_t>(end - units));
+        bytes.remove_prefix(length);
+    }
+    return text;
+}
+
+void appendTyped(std::string& out, std::u16string_view text) {
+    std::size_t from = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char16_t unit = text[i];
+        const bool loneLow = unit >= kEscapedByte + 0x80 && unit <= kEscapedByte + 0xFF &&
+                             (i == 0 || text[i - 1] < 0xD800 || text[i - 1] > 0xDBFF);
+        if (loneLow) {
+            appendUtf8(out, text.substr(from, i - from));
+            out.push_back(static_cast<char>(unit - kEscapedByte));
+            from = i + 1;
+        }
+    }
+    appendUtf8(out, text.substr(from));
+}
+
 OutputFormatter::OutputFormatter(OutputFormat format, engine::LengthMask lengths)
     : m_format(format), m_columnWidth(alignedColumnWidth(lengths)) {}
 
@@ -67,7 +145,7 @@ void OutputFormatter::appendRows(rows::ByteBuffer& out, std::u16string_view lett
             break;
         case OutputFormat::Tsv: {
             std::string typed;
-            appendUtf8(typed, letterSet);
+            appendTyped(typed, letterSet);
             typed.push_back('\t');
             rows::writeRows(out, found, words, typed.size() + 1,
                             [&](char* at, std::uint32_t position) {

@@ -39,4 +39,10 @@ private:
 // Appends `text` as UTF-8; ASCII is copied directly, the rest goes through the engine's encoder.
 void appendUtf8(std::string& out, std::u16string_view text);
 
+// A letter set as typed: decoded like any UTF-8, except that each byte of a malformed sequence
+// becomes a unit of its own (a lone low surrogate, which no word holds) instead of U+FFFD, so
+// that appendTyped() gives back the bytes typed.
+std::u16string decodeTyped(std::string_view bytes);
+void appendTyped(std::string& out, std::u16string_view text);
+
 }  // namespace wordloom::cli

@@ -1,5 +1,7 @@
 #include "cli/unscramble_tool.h"
 
+#include <sched.h>
+
 #include <algorithm>
 #include <cctype>
 #include <exception>
@@ -34,11 +36,22 @@ bool isOrdinaryFile(const std::string& path) {
     return std::filesystem::is_regular_file(path, error);
 }
 
-unsigned jobCount(const Options& options) {
-    if (options.jobs != 0) {
-        return options.jobs;
+// The processors this process may run on (its affinity mask, which taskset and containers
+// narrow), or all of them when the mask cannot be read.
+unsigned usableProcessors() {
+    cpu_set_t processors;
+    CPU_ZERO(&processors);
+    if (::sched_getaffinity(0, sizeof processors, &processors) == 0) {
+        return static_cast<unsigned>(std::max(CPU_COUNT(&processors), 1));
     }
-    return std::clamp(std::thread::hardware_concurrency(), 1u, maxJobs);
+    return std::max(std::thread::hardware_concurrency(), 1u);
+}
+
+// The matching keeps a processor busy per thread: threads beyond the processors only cost
+// memory (several megabytes each) and time spent switching between them.
+unsigned jobCount(const Options& options) {
+    const unsigned processors = std::min(usableProcessors(), maxJobs);
+    return options.jobs != 0 ? std::min(options.jobs, processors) : processors;
 }
 
 void printLine(std::FILE* err, const std::string& text) {
@@ -48,7 +61,7 @@ void printLine(std::FILE* err, const std::string& text) {
 // Loads the dictionary phase by phase. A file that cannot be read to its end (or that does not
 // fit in memory) would give partial answers, so it stops the tool; a list with more initial
 // letters than the alphabet only loses the initial-letter shortcut (the matcher still covers
-// every word), and UTF-16 text still loads (as bytes), so both are warnings.
+// every word), and UTF-16 text, a NUL byte or an empty list still load, so all are warnings.
 std::shared_ptr<const engine::Dictionary> loadDictionary(const std::string& path, std::FILE* err) {
     engine::DictionaryLoader loader(path);
     try {
@@ -58,6 +71,10 @@ std::shared_ptr<const engine::Dictionary> loadDictionary(const std::string& path
             printLine(err, warning("the dictionary '" + path +
                                    "' is not UTF-8 text (it looks like UTF-16), so its words will "
                                    "hardly match; save it as UTF-8"));
+        } else if (loader.nulByteLine() != 0) {
+            printLine(err, warning("the dictionary '" + path + "' has a NUL byte at line " +
+                                   std::to_string(loader.nulByteLine()) +
+                                   ", which stays in the word there"));
         }
         loader.close();
         loader.sort();
@@ -70,6 +87,9 @@ std::shared_ptr<const engine::Dictionary> loadDictionary(const std::string& path
     } catch (const std::exception& failure) {
         printLine(err, diagnostic(failure.what()));
         return nullptr;
+    }
+    if (loader.dictionary()->words().size() == 0) {
+        printLine(err, warning("the dictionary '" + path + "' has no words, so nothing will match"));
     }
     return loader.dictionary();
 }
@@ -124,7 +144,7 @@ int runUnscramble(const Options& options, std::FILE* in, std::FILE* out, std::FI
         const auto onEntry = [&runner](std::u16string&& letterSet) { runner.add(letterSet); };
         for (const LetterSource& source : options.sources) {
             if (source.kind == LetterSource::Kind::Argument) {
-                runner.add(engine::decodeUtf8(source.text));
+                runner.add(decodeTyped(source.text));
                 continue;
             }
             try {

@@ -215,33 +215,31 @@ struct FileBytes {
 // The load holds the file's bytes, their text (two bytes per byte) and a view per item at once.
 // Where that is more than the machine's memory, the allocations may still be granted (memory is
 // overcommitted) and the process would only meet the system's out-of-memory killer once it
-// touches the pages: such a file is refused up front, as if the allocation had failed.
-void checkLoadFitsInMemory(std::uint64_t fileBytes, std::uint64_t items = 0) {
-    const long pages = sysconf(_SC_PHYS_PAGES);
-    const long pageBytes = sysconf(_SC_PAGE_SIZE);
-    if (pages <= 0 || pageBytes <= 0) {
-        return;  // unknown: leave it to the allocations
+// touches the pages: such a file is refused up front, as if the allocation had failed. `memory`
+// is the machine's memory in bytes (0: unknown, left to the allocations).
+void checkLoadFitsInMemory(std::uint64_t memory, std::uint64_t fileBytes,
+                           std::uint64_t items = 0) {
+    if (memory == 0) {
+        return;
     }
-    const std::uint64_t memory =
-        static_cast<std::uint64_t>(pages) * static_cast<std::uint64_t>(pageBytes);
     if (fileBytes > memory / 3 || items > (memory - 3 * fileBytes) / sizeof(std::u16string_view)) {
         throw std::bad_alloc();
     }
 }
 
-FileBytes readAll(std::FILE* file, const std::string& path) {
+FileBytes readAll(std::FILE* file, const std::string& path, std::uint64_t memory) {
     FileBytes read;
     // With the size known, one read takes the whole file and sees its end (room for one byte
     // more than the size, plus the '\n').
     std::error_code sizeError;
     const auto fileSize = std::filesystem::file_size(path, sizeError);
     if (!sizeError) {
-        checkLoadFitsInMemory(fileSize);
+        checkLoadFitsInMemory(memory, fileSize);
     }
     read.bytes.reserve(sizeError ? kUnknownSizeBytes : static_cast<std::size_t>(fileSize) + 2);
     for (;;) {
         if (read.bytes.capacity() - read.bytes.size() < 2) {
-            checkLoadFitsInMemory(2 * std::uint64_t{read.bytes.capacity()});
+            checkLoadFitsInMemory(memory, 2 * std::uint64_t{read.bytes.capacity()});
             read.bytes.reserve(2 * read.bytes.capacity());
         }
         const std::size_t room = read.bytes.capacity() - read.bytes.size() - 1;
@@ -257,13 +255,44 @@ FileBytes readAll(std::FILE* file, const std::string& path) {
 }
 
 // UTF-16 text read as UTF-8 gives no usable word: it starts with a byte-order mark FF FE or
-// FE FF, or (without one) the zero half of every ASCII character shows as a NUL byte.
+// FE FF, or (without one) the zero half of every ASCII character shows as a NUL byte in every
+// other byte, which the first bytes are enough to see.
 bool looksLikeUtf16(const unsigned char* bytes, std::size_t size) {
     if (size >= 2 &&
         ((bytes[0] == 0xFF && bytes[1] == 0xFE) || (bytes[0] == 0xFE && bytes[1] == 0xFF))) {
         return true;
     }
-    return std::memchr(bytes, 0, size) != nullptr;
+    constexpr std::size_t kSampleBytes = 4096;
+    const std::size_t sample = std::min(size, kSampleBytes) & ~std::size_t{1};
+    if (sample == 0) {
+        return false;
+    }
+    bool evenNul = true;
+    bool oddNul = true;
+    for (std::size_t i = 0; i < sample; i += 2) {
+        evenNul = evenNul && bytes[i] == 0;
+        oddNul = oddNul && bytes[i + 1] == 0;
+    }
+    return evenNul || oddNul;
+}
+
+// The line (from 1) of the first NUL byte, or 0 when there is none.
+std::size_t lineOfFirstNul(const unsigned char* bytes, std::size_t size) {
+    const auto* nul = static_cast<const unsigned char*>(std::memchr(bytes, 0, size));
+    if (nul == nullptr) {
+        return 0;
+    }
+    return 1 + static_cast<std::size_t>(std::count(bytes, nul, '\n'));
+}
+
+// The machine's memory in bytes, or 0 when it cannot be known.
+std::uint64_t machineMemoryBytes() {
+    const long pages = sysconf(_SC_PHYS_PAGES);
+    const long pageBytes = sysconf(_SC_PAGE_SIZE);
+    if (pages <= 0 || pageBytes <= 0) {
+        return 0;
+    }
+    return static_cast<std::uint64_t>(pages) * static_cast<std::uint64_t>(pageBytes);
 }
 
 }  // namespace
@@ -279,8 +308,10 @@ struct DictionaryLoader::Source {
     }
 };
 
-DictionaryLoader::DictionaryLoader(std::string path)
-    : m_path(std::move(path)), m_dictionary(std::make_shared<Dictionary>()) {}
+DictionaryLoader::DictionaryLoader(std::string path, std::uint64_t memoryBytes)
+    : m_path(std::move(path)),
+      m_dictionary(std::make_shared<Dictionary>()),
+      m_memoryBytes(memoryBytes != 0 ? memoryBytes : machineMemoryBytes()) {}
 
 DictionaryLoader::~DictionaryLoader() = default;
 
@@ -311,17 +342,18 @@ void DictionaryLoader::readItems() {
     // three times the file's size; a file too large for the memory left leaves the list empty.
     bool failed = false;
     try {
-        const FileBytes read = readAll(m_source->file, m_path);
+        const FileBytes read = readAll(m_source->file, m_path, m_memoryBytes);
         failed = read.failed;
         const unsigned char* from = read.bytes.data();
         const unsigned char* const end = from + read.bytes.size();
         m_looksLikeUtf16 = looksLikeUtf16(from, read.bytes.size());
+        m_nulByteLine = m_looksLikeUtf16 ? 0 : lineOfFirstNul(from, read.bytes.size());
         // A leading byte-order mark is dropped (exactly what decodeUtf8 does with it).
         if (end - from >= 3 && from[0] == 0xEF && from[1] == 0xBB && from[2] == 0xBF) {
             from += 3;
         }
         const std::size_t items = countItemRuns(from, end);
-        checkLoadFitsInMemory(read.bytes.size(), items);
+        checkLoadFitsInMemory(m_memoryBytes, read.bytes.size(), items);
         words.reserve(words.textUnits() + static_cast<std::size_t>(end - from),
                       words.size() + items);
         splitItems(from, end, failed, words);

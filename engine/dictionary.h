@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -30,7 +32,9 @@ private:
 // phases still work on them.
 class DictionaryLoader {
 public:
-    explicit DictionaryLoader(std::string path);
+    // `memoryBytes`: the memory a load may count on (0: the machine's); a file whose load needs
+    // more is refused before the allocations, which memory overcommit would grant regardless.
+    explicit DictionaryLoader(std::string path, std::uint64_t memoryBytes = 0);
     ~DictionaryLoader();
 
     void open();
@@ -49,16 +53,22 @@ public:
     // The dictionary as built so far (complete after buildIndex).
     std::shared_ptr<const Dictionary> dictionary() const { return m_dictionary; }
 
-    // After readItems: the file looked like UTF-16 (a UTF-16 byte-order mark, or NUL bytes), so
-    // its words are most likely not what its author meant. The load goes on regardless.
+    // After readItems: the file looked like UTF-16 (a UTF-16 byte-order mark, or a NUL byte in
+    // every other byte), so its words are most likely not what its author meant. The load goes
+    // on regardless.
     bool textLooksLikeUtf16() const { return m_looksLikeUtf16; }
+    // After readItems: the line (from 1) of the first NUL byte of a file that does not look like
+    // UTF-16, whose word keeps it; 0 when there is none.
+    std::size_t nulByteLine() const { return m_nulByteLine; }
 
 private:
     struct Source;
     std::string m_path;
     std::unique_ptr<Source> m_source;
     std::shared_ptr<Dictionary> m_dictionary;
+    std::uint64_t m_memoryBytes;
     bool m_looksLikeUtf16 = false;
+    std::size_t m_nulByteLine = 0;
     bool m_keepFreedBlocks = false;
 };
 

@@ -14,6 +14,7 @@
 #include <thread>
 
 #include "engine/phrase_search.h"
+#include "engine/thread_room.h"
 #include "engine/phrase_search_core.h"
 
 namespace wordloom::engine {
@@ -382,11 +383,11 @@ PhraseOutcome searchPhraseParallel(const PhraseIndex& index, const Phrase& phras
             }
         }
     } joinAll{pipeline, workers};
-    for (unsigned j = 0; j < jobs; ++j) {
+    for (unsigned j = 0; j < jobs && roomForAnotherThread(j); ++j) {
         try {
             workers.emplace_back(work, std::ref(pipeline), std::cref(plan), control);
-        } catch (const std::system_error&) {
-            break;  // the system has no more threads to give: go on with those started
+        } catch (const std::exception&) {
+            break;  // no more threads or memory to give: go on with those started
         }
     }
     if (workers.empty()) {

@@ -7,18 +7,15 @@
 #include <atomic>
 #include <cerrno>
 #include <cstring>
-#include <filesystem>
-#include <random>
 #include <stdexcept>
 #include <system_error>
+
+#include "output/file_metadata.h"
+#include "output/hidden_file.h"
 
 namespace wordloom::output {
 
 namespace {
-
-namespace fs = std::filesystem;
-
-constexpr int kNameAttempts = 100;
 
 // The temporary files that exist right now, for removeUnfinishedFiles(). Fixed storage and
 // lock-free flags, so that the list can be read from a signal handler: a slot's path is valid
@@ -55,32 +52,6 @@ void unregisterUnfinished(int slot) noexcept {
     unfinished[slot].taken.store(false);
 }
 
-std::string randomSuffix(std::mt19937& random) {
-    static constexpr char kLetters[] =
-        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
-    std::uniform_int_distribution<std::size_t> pick(0, sizeof kLetters - 2);
-    std::string suffix = ".";
-    for (int i = 0; i < 6; ++i) {
-        suffix += kLetters[pick(random)];
-    }
-    return suffix;
-}
-
-// Replacing a link would cut it; the file it leads to is the one to replace.
-std::string followLink(const std::string& path) {
-    std::error_code error;
-    if (!fs::is_symlink(path, error)) {
-        return path;
-    }
-    const fs::path resolved = fs::weakly_canonical(path, error);
-    return error ? path : resolved.string();
-}
-
-std::string folderOf(const std::string& path) {
-    const fs::path parent = fs::path(path).parent_path();
-    return parent.empty() ? std::string(".") : parent.string();
-}
-
 // What a file that is neither a folder nor a regular file is, for the report.
 const char* kindOf(mode_t mode) {
     if (S_ISFIFO(mode)) {
@@ -95,24 +66,29 @@ const char* kindOf(mode_t mode) {
     return "It is not a regular file";
 }
 
-void closeQuietly(int descriptor) {
-    if (descriptor >= 0) {
-        ::close(descriptor);
-    }
+bool folderClosed(int error) {
+    return error == EACCES || error == EPERM || error == EROFS;
 }
 
 }  // namespace
 
-ReplacingFile::ReplacingFile(std::string target) : m_target(followLink(target)) {
-    struct stat existing {};
-    const bool replacing = ::stat(m_target.c_str(), &existing) == 0;
-    if (!replacing && errno != ENOENT) {
+ReplacingFile::ReplacingFile(std::string target) : m_target(std::move(target)) {
+    std::string resolved = followLinks(m_target);
+    if (resolved.empty()) {
+        fail("create", errno);
+    }
+    m_target = std::move(resolved);
+    m_replacing = ::stat(m_target.c_str(), &m_existing) == 0;
+    if (!m_replacing && errno != ENOENT) {
         fail("create", errno);  // an unreadable path, a name too long, a file used as a folder
     }
-    if (replacing) {
-        checkReplaceable(existing);
+    if (m_replacing) {
+        checkReplaceable(m_existing);
+        // A rename would give the other names of the file the old content, or give the file
+        // this user as its owner.
+        m_inPlace = m_existing.st_nlink > 1 || !mayGiveOwnerOf(m_existing);
     }
-    createTemporary(replacing);
+    createTemporary(m_replacing ? &m_existing : nullptr);
 }
 
 void ReplacingFile::checkReplaceable(const struct stat& existing) {
@@ -131,67 +107,72 @@ void ReplacingFile::checkReplaceable(const struct stat& existing) {
     if ((existing.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) {
         fail("create", EACCES);
     }
-    // In a folder with the sticky bit (like /tmp) only the owner of a file, or of the folder,
-    // may replace it; the rename at the end would fail after all the work.
-    struct stat folder {};
-    const uid_t user = ::geteuid();
-    if (user != 0 && ::stat(folderOf(m_target).c_str(), &folder) == 0 &&
-        (folder.st_mode & S_ISVTX) != 0 && existing.st_uid != user && folder.st_uid != user) {
-        fail("create", EPERM);
-    }
 }
 
-void ReplacingFile::createTemporary(bool replacing) {
-    std::mt19937 random{std::random_device{}()};
-    int descriptor = -1;
-    int error = 0;
-    bool shortName = false;
-    for (int attempt = 0; attempt < kNameAttempts && descriptor < 0; ++attempt) {
-        // A name at the length limit leaves no room for a suffix: a short hidden name then.
-        const std::string candidate =
-            (shortName ? folderOf(m_target) + "/.wordloom" : m_target) + randomSuffix(random);
-        descriptor = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (descriptor >= 0) {
-            m_temporary = candidate;
-            m_registration = registerUnfinished(m_temporary);
-            break;
-        }
-        error = errno;
-        if (error == ENAMETOOLONG && !shortName) {
-            shortName = true;
-        } else if (error != EEXIST && error != EINTR) {
-            break;
-        }
-    }
+bool ReplacingFile::openTemporaryIn(const std::string& folder, mode_t mode, int& error) {
+    std::string path;
+    const int descriptor = openHiddenFile(folder, m_target, "", mode, path, error);
     if (descriptor < 0) {
-        if (!replacing) {
-            fail("create", error);
-        }
-        // The target itself is never written in place: a failure midway would destroy it.
-        const bool folderClosed = error == EACCES || error == EPERM || error == EROFS;
-        fail("create", error,
-             folderClosed ? "The new content must be written beside the file first, and its folder "
-                            "allows no new files. The file was left as it was"
-                          : "The file was left as it was");
+        return false;
     }
     m_file = ::fdopen(descriptor, "wb");
     if (m_file == nullptr) {
         error = errno;
-        closeQuietly(descriptor);
-        // A constructor that throws runs no destructor: the file is removed here.
-        ::unlink(m_temporary.c_str());
-        m_temporary.clear();
-        forgetTemporary();
+        ::close(descriptor);
+        ::unlink(path.c_str());
+        return false;
+    }
+    m_temporary = path;
+    m_registration = registerUnfinished(m_temporary);
+    return true;
+}
+
+void ReplacingFile::createTemporary(const struct stat* existing) {
+    const std::string folder = folderOf(m_target);
+    // Only the owner's bits until the owner, group and mode are those of the old file; a file
+    // written in place takes the new content into a private one first.
+    const mode_t mode = existing == nullptr ? 0666 : m_inPlace ? 0600 : existing->st_mode & 0700;
+    int error = 0;
+    if (openTemporaryIn(folder, mode, error)) {
+        if (existing == nullptr || m_inPlace ||
+            copyWhatTheFileIs(m_target, *existing, ::fileno(m_file))) {
+            return;
+        }
+        discardTemporary();
+        m_inPlace = true;
+        if (openTemporaryIn(folder, 0600, error)) {
+            return;
+        }
+    }
+    if (m_inPlace && folderClosed(error)) {
+        const std::string cache = userCacheFolder();
+        if (!cache.empty() && openTemporaryIn(cache, 0600, error)) {
+            return;
+        }
+    }
+    if (existing == nullptr) {
         fail("create", error);
     }
+    // The target itself is not written before the new content is complete: a failure midway
+    // would destroy it.
+    fail("create", error,
+         folderClosed(error) ? "The new content must be written beside the file first, and its "
+                               "folder allows no new files. The file was left as it was"
+                             : "The file was left as it was");
 }
 
 ReplacingFile::~ReplacingFile() {
+    discardTemporary();
+}
+
+void ReplacingFile::discardTemporary() noexcept {
     if (m_file != nullptr) {
         std::fclose(m_file);
+        m_file = nullptr;
     }
     if (!m_temporary.empty()) {
         ::unlink(m_temporary.c_str());
+        m_temporary.clear();
     }
     forgetTemporary();
 }
@@ -207,6 +188,10 @@ void ReplacingFile::removeUnfinishedFiles() noexcept {
             ::unlink(slot.path);
         }
     }
+}
+
+void ReplacingFile::setSyncFunction(SyncFunction sync) {
+    syncToDisk = sync != nullptr ? sync : ::fsync;
 }
 
 void ReplacingFile::write(std::string_view bytes) {
@@ -235,23 +220,25 @@ void ReplacingFile::commit() {
     }
     std::FILE* file = m_file;
     m_file = nullptr;
+    if (m_inPlace) {
+        commitInPlace(file);
+    } else {
+        commitByRename(file);
+    }
+}
+
+void ReplacingFile::commitByRename(std::FILE* file) {
     const int descriptor = ::fileno(file);
     // On the disk before it takes the target's name, so that a crash right after the rename
     // cannot leave an empty file under that name.
-    if (std::fflush(file) != 0 || ::fsync(descriptor) != 0) {
+    if (std::fflush(file) != 0 || syncToDisk(descriptor) != 0) {
         const int error = errno;
         std::fclose(file);
         fail("write", error);
     }
-    struct stat existing {};
-    if (::stat(m_target.c_str(), &existing) == 0 && S_ISREG(existing.st_mode)) {
-        // The owner first: a change of owner clears the set-user-ID bits that fchmod restores.
-        // Only the superuser may give a file away; others keep the new file as their own.
-        if (existing.st_uid != ::geteuid() || existing.st_gid != ::getegid()) {
-            [[maybe_unused]] const int ignored =
-                ::fchown(descriptor, existing.st_uid, existing.st_gid);
-        }
-        ::fchmod(descriptor, existing.st_mode & 07777);
+    // Writing clears the set-user-ID and set-group-ID bits the file was given.
+    if (m_replacing && (m_existing.st_mode & (S_ISUID | S_ISGID)) != 0) {
+        ::fchmod(descriptor, m_existing.st_mode & 07777);
     }
     if (std::fclose(file) != 0) {
         fail("write", errno);
@@ -262,15 +249,8 @@ void ReplacingFile::commit() {
     m_temporary.clear();
     forgetTemporary();
     // The new name itself is on the disk only once its folder is.
-    const int folder = ::open(folderOf(m_target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folder >= 0) {
-        const int synced = ::fsync(folder);
-        const int error = errno;
-        ::close(folder);
-        // Some file systems cannot sync a folder (EINVAL); only a real write error counts.
-        if (synced != 0 && error == EIO) {
-            fail("write", error);
-        }
+    if (syncFolder(folderOf(m_target)) == EIO) {
+        fail("write", EIO);
     }
 }
 

@@ -65,8 +65,13 @@ std::size_t wordColumnWidth(const platform::WordRows& table, const rows::WordByt
 
 // Flushing a long file to the disk can take longer than the window may go without repainting:
 // the commit runs on a thread of its own while this one yields every few milliseconds. Without
-// a thread to spare it runs here. Throws what the commit throws.
+// a thread to spare it runs here. A file written in place is committed here at once: the window
+// must not close in the middle of it. Throws what the commit throws.
 void commitWhileYielding(ReplacingFile& file, const std::function<void()>& yield) {
+    if (file.writesInPlace()) {
+        file.commit();
+        return;
+    }
     std::future<void> commit;
     try {
         commit = std::async(std::launch::async, [&file] { file.commit(); });

@@ -14,7 +14,8 @@ namespace wordloom::output {
 // window between cells and rows. Failures are reported under "Main.SaveListviewProperlySpaced"
 // and the export goes on with its next step, so the progress display is always reset at the end.
 // A name that cannot be replaced (a folder, a pipe, a device, a file the user may not write) or
-// whose folder takes no new file fails once at step 156 and nothing is written. The old file
+// whose folder takes no new file (see ReplacingFile for the files written in place instead) fails
+// once at step 156 and nothing is written. The old file
 // stays as it was unless the new content was written completely; an export cut short by the
 // program's end leaves nothing behind once ReplacingFile::removeUnfinishedFiles() has run.
 // Returns whether the file was written completely and put in place.

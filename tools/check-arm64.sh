@@ -31,6 +31,7 @@ if [ -n "$missing" ]; then
 fi
 
 mkdir -p "$build"
+build=$(cd "$build" && pwd)  # the toolchain file and the CMake calls need it absolute
 toolchain=$build/aarch64-toolchain.cmake
 cat >"$toolchain" <<EOF
 set(CMAKE_SYSTEM_NAME Linux)

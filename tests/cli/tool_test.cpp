@@ -29,6 +29,21 @@ TEST_F(UnscrambleTool, ListsTheWordsOfEachLetterSetInRunOrder) {
     EXPECT_EQ(result.err, "");
 }
 
+// A letter set that is not UTF-8 is echoed byte for byte, not with U+FFFD, and lists what its
+// valid letters spell.
+TEST_F(UnscrambleTool, EchoesInvalidUtf8LetterSetsAsTyped) {
+    const ToolRun result =
+        run({"-d", smallDic, "--format", "tsv", "tc\xFF" "a", "c\xE2\x82" "at", "tca"});
+    EXPECT_EQ(result.status, 0);
+    std::string expected;
+    for (const std::string typed : {"tc\xFF" "a", "c\xE2\x82" "at", "tca"}) {
+        for (const char* word : {"act", "at", "cat"}) {
+            expected += typed + "\t" + word + "\n";
+        }
+    }
+    EXPECT_EQ(result.out, expected);
+}
+
 TEST_F(UnscrambleTool, WritesTsvWithLetterSetsAsTypedAndAlignedTables) {
     EXPECT_EQ(run({"-d", smallDic, "--format", "tsv", "tca", "TEA", "oc?t", "ét?"}).out,
               readFile(golden("args.tsv")));
@@ -258,6 +273,29 @@ TEST_F(UnscrambleTool, WarnsOnceAboutAUtf16DictionaryAndStillRuns) {
     const ToolRun plain = run({"-d", (m_dir / "utf8.dic").string(), "eat"});
     EXPECT_EQ(plain.err, "");
     EXPECT_EQ(plain.out, "tea\n");
+    // One NUL byte in UTF-8 text is reported as what it is, and the other words match.
+    const std::string nul = (m_dir / "nul-byte.dic").string();
+    writeFile(nul, std::string("tea\neat\na\0te\n", 14));
+    const ToolRun withNul = run({"-d", nul, "eat"});
+    EXPECT_EQ(withNul.status, 0);
+    EXPECT_EQ(withNul.err, "wordloom-unscramble: warning: the dictionary '" + nul +
+                               "' has a NUL byte at line 3, which stays in the word there\n");
+    EXPECT_EQ(withNul.out, "eat\ntea\n");
+}
+
+// A dictionary without a word lists nothing for any letter set: said once, in both modes.
+TEST_F(UnscrambleTool, WarnsOnceAboutAnEmptyDictionary) {
+    const std::string path = (m_dir / "empty.dic").string();
+    writeFile(path, "\r\n\r\n");
+    for (const std::vector<std::string>& arguments :
+         {std::vector<std::string>{"-d", path, "tea", "eat"},
+          std::vector<std::string>{"-a", "-d", path, "tea", "eat"}}) {
+        const ToolRun result = run(arguments);
+        EXPECT_EQ(result.status, 0);
+        EXPECT_EQ(result.out, "");
+        EXPECT_EQ(result.err, "wordloom-unscramble: warning: the dictionary '" + path +
+                                  "' has no words, so nothing will match\n");
+    }
 }
 
 // Blanks inside a line count towards its length; at its ends they do not.

@@ -279,9 +279,14 @@ TEST(DictionaryLoader, TellsUtf16TextFromUtf8) {
         {std::string_view("\xFF\xFEt\0e\0a\0", 8), true},
         {std::string_view("\xFE\xFF\0t\0e\0a", 8), true},
         {std::string_view("t\0e\0a\0\r\0\n\0", 10), true},
+        // Greek and Cyrillic have no NUL byte in UTF-16: the byte-order mark alone tells.
+        {"\xFF\xFE\xB1\x03\xB2\x03\n\x00", true},
+        {"\xFE\xFF\x04\x34\x04\x30", true},
         {"\xEF\xBB\xBFtea\r\n\xC3\xA9t\xC3\xA9", false},
         {"", false},
         {"\xFF", false},
+        // One NUL byte in UTF-8 text is not UTF-16.
+        {std::string_view("tea\neat\na\0te\n", 14), false},
     };
     for (const auto& [bytes, utf16] : cases) {
         tests::TempFile file(bytes);
@@ -289,6 +294,44 @@ TEST(DictionaryLoader, TellsUtf16TextFromUtf8) {
         loader.open();
         loader.readItems();
         EXPECT_EQ(loader.textLooksLikeUtf16(), utf16) << testing::PrintToString(bytes);
+    }
+}
+
+TEST(DictionaryLoader, FindsTheLineOfANulByteInText) {
+    const std::pair<std::string_view, std::size_t> cases[] = {
+        {std::string_view("tea\r\neat\r\na\0te\r\nta\0\r\n", 22), 3},
+        {std::string_view("\0tea", 4), 1},
+        {"tea\neat\n", 0},
+        {std::string_view("t\0e\0a\0", 6), 0},  // UTF-16 instead
+    };
+    for (const auto& [bytes, line] : cases) {
+        tests::TempFile file(bytes);
+        DictionaryLoader loader(file.path());
+        loader.open();
+        loader.readItems();
+        EXPECT_EQ(loader.nulByteLine(), line) << testing::PrintToString(bytes);
+    }
+}
+
+// The up-front check counts the words too: short words cost a view each beyond their bytes.
+TEST(DictionaryLoader, RefusesUpFrontAFileOfTooManyWordsForTheMemory) {
+    std::string bytes;
+    for (int i = 0; i < 400000; ++i) {
+        bytes += "ab\n";
+    }
+    tests::TempFile file(bytes);
+    constexpr std::uint64_t kMiB = 1 << 20;
+    // 4 MiB holds the 1.2 MB of bytes three times over, but not a view per word as well.
+    for (const std::uint64_t memory : {4 * kMiB, 64 * kMiB}) {
+        DictionaryLoader loader(file.path(), memory);
+        loader.open();
+        if (memory == 4 * kMiB) {
+            EXPECT_THROW(loader.readItems(), std::runtime_error);
+            EXPECT_EQ(loader.dictionary()->words().size(), 0u);
+        } else {
+            loader.readItems();
+            EXPECT_EQ(loader.dictionary()->words().size(), 400000u);
+        }
     }
 }
 

@@ -15,6 +15,7 @@
 #include <cstdlib>
 #include <functional>
 #include <thread>
+#include <utility>
 
 #include "app/termination_signal.h"
 #include "fakes/fake_controls.h"
@@ -31,7 +32,7 @@ namespace {
 
 // Processes the Qt events on every yield of the export, like the window's pump. After
 // `signalAfter` yields it tells the parent through `ready` that the export is under way, then
-// keeps processing events until the parent's SIGTERM arrives.
+// keeps processing events until the parent's signal arrives.
 class SignallingPump : public wordloom::platform::EventPump {
 public:
     SignallingPump(int signalAfter, int ready) : m_signalAfter(signalAfter), m_ready(ready) {}
@@ -58,12 +59,12 @@ private:
 };
 
 // Runs `exportBody` in a child process whose termination handler ends it the way the window's
-// close does; sends SIGTERM at the export's yield number `signalAfter` and calls `whileRunning`
+// close does; sends `signal` at the export's yield number `signalAfter` and calls `whileRunning`
 // just before.
 // Returns the child's exit status (0 when it ended through the handler).
 int killedPartway(int signalAfter,
                   const std::function<void(wordloom::platform::EventPump&)>& exportBody,
-                  const std::function<void()>& whileRunning) {
+                  const std::function<void()>& whileRunning, int signal = SIGTERM) {
     int ready[2];
     if (::pipe(ready) != 0) {
         return -1;
@@ -90,7 +91,7 @@ int killedPartway(int signalAfter,
     if (underWay) {
         whileRunning();
     }
-    ::kill(child, SIGTERM);
+    ::kill(child, signal);
     int status = 0;
     ::waitpid(child, &status, 0);
     return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
@@ -112,31 +113,83 @@ struct ExportControls {
     }
 };
 
+// The text export of ExportControls' rows to `fileName`.
+void exportText(wordloom::platform::EventPump& pump, const std::u16string& fileName) {
+    ExportControls c;
+    fakes::FakeSpreadsheetService spreadsheets;
+    wordloom::output::ResultsOutput output({c.ListView2, c.ProgressBar1, c.Form1, c.messages,
+                                            c.CommonDialog1, c.clipboard, spreadsheets, pump});
+    c.CommonDialog1.nextSaveReply.push_back(fileName);
+    output.PushButton5_Click();
+}
+
+// A pump that ends the process at its yield number `endAt` by `end`, as Qt does when the X
+// connection breaks.
+class EndingPump : public wordloom::platform::EventPump {
+public:
+    EndingPump(int endAt, void (*end)()) : m_endAt(endAt), m_end(end) {}
+    void processEvents() override {
+        QCoreApplication::processEvents();
+        if (++m_calls == m_endAt) {
+            m_end();
+        }
+    }
+
+private:
+    int m_calls = 0;
+    int m_endAt;
+    void (*m_end)();
+};
+
 }  // namespace
 
-TEST(ExitCleanUp, SigtermDuringTheTextExportRemovesTheTemporaryFileAndKeepsTheOldOne) {
-    fakes::TempFolder folder;
-    folder.write("results.txt", "old content");
-    int entriesWhileRunning = 0;
+TEST(ExitCleanUp, SigtermOrSighupDuringTheTextExportRemovesTheTemporaryFileAndKeepsTheOldOne) {
+    for (const int signal : {SIGTERM, SIGHUP}) {
+        fakes::TempFolder folder;
+        folder.write("results.txt", "old content");
+        int entriesWhileRunning = 0;
 
-    // The rows are written from about yield 5000 on, after the width pass.
-    const int status = killedPartway(
-        8000,
-        [&](wordloom::platform::EventPump& pump) {
-            ExportControls c;
-            fakes::FakeSpreadsheetService spreadsheets;
-            wordloom::output::ResultsOutput output({c.ListView2, c.ProgressBar1, c.Form1,
-                                                    c.messages, c.CommonDialog1, c.clipboard,
-                                                    spreadsheets, pump});
-            c.CommonDialog1.nextSaveReply.push_back(nameIn(folder, "results.txt"));
-            output.PushButton5_Click();
-        },
-        [&] { entriesWhileRunning = entryCount(folder.path()); });
+        // The rows are written from about yield 5000 on, after the width pass.
+        const int status = killedPartway(
+            8000,
+            [&](wordloom::platform::EventPump& pump) {
+                exportText(pump, nameIn(folder, "results.txt"));
+            },
+            [&] { entriesWhileRunning = entryCount(folder.path()); }, signal);
 
-    EXPECT_EQ(status, 0);
-    EXPECT_EQ(entriesWhileRunning, 2);  // the old file and the temporary one
-    EXPECT_EQ(entryCount(folder.path()), 1);
-    EXPECT_EQ(readBytes(folder.path() / "results.txt"), "old content");
+        EXPECT_EQ(status, 0) << signal;
+        EXPECT_EQ(entriesWhileRunning, 2);  // the old file and the temporary one
+        EXPECT_EQ(entryCount(folder.path()), 1);
+        EXPECT_EQ(readBytes(folder.path() / "results.txt"), "old content");
+    }
+}
+
+TEST(ExitCleanUp, TheLostXConnectionOrAFatalErrorDuringTheTextExportLeavesNothingBehind) {
+    const std::pair<const char*, void (*)()> ends[] = {
+        {"exit", [] { std::exit(1); }},
+        {"fatal", [] { qFatal("The X11 connection broke: I/O error (code 1)"); }},
+    };
+    for (const auto& [what, end] : ends) {
+        fakes::TempFolder folder;
+        folder.write("results.txt", "old content");
+        const pid_t child = ::fork();
+        if (child == 0) {
+            int argc = 1;
+            char name[] = "exit_cleanup_test";
+            char* argv[] = {name, nullptr};
+            QCoreApplication application(argc, argv);
+            wordloom::app::TerminationSignal termination([] { std::_Exit(5); });
+            EndingPump pump(8000, end);
+            exportText(pump, nameIn(folder, "results.txt"));
+            std::_Exit(4);  // the export ended first
+        }
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        EXPECT_TRUE(WIFSIGNALED(status) || (WIFEXITED(status) && WEXITSTATUS(status) == 1))
+            << what << " " << status;
+        EXPECT_EQ(entryCount(folder.path()), 1) << what;
+        EXPECT_EQ(readBytes(folder.path() / "results.txt"), "old content");
+    }
 }
 
 TEST(ExitCleanUp, SigtermDuringTheSpreadsheetExportRemovesTheReservedWorkbook) {

@@ -5,12 +5,18 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
+#include <string>
+#include <vector>
+
 #include <gtest/gtest.h>
 
 #include "fakes/fake_controls.h"
 #include "fakes/fake_dialogs.h"
 #include "fakes/fake_list_view.h"
 #include "file_helpers.h"
+#include "output/replacing_file.h"
 #include "output_fixture.h"
 #include "support/unprivileged.h"
 
@@ -374,4 +380,70 @@ TEST(TextExport, WorksWithoutProgressDisplayFromTheRowsAsTheyWereAtTheStart) {
     EXPECT_EQ(readBytes(f.folder.path() / "results.txt"),
               "Unscramble Letters\t\r\ncat" + std::string(15, ' ') + "\t\r\n");
     EXPECT_TRUE(f.messages.shownMessages.empty());
+}
+
+namespace {
+
+// Every flush to the disk of an export: which file, what it held and what the target held then.
+struct Flush {
+    std::string file;
+    std::string content;
+    std::string targetContent;
+};
+std::vector<Flush> flushes;
+fs::path flushTarget;
+bool failFlushes = false;
+
+int recordingSync(int descriptor) {
+    Flush flush;
+    char name[4096];
+    const std::string link = "/proc/self/fd/" + std::to_string(descriptor);
+    const ssize_t size = readlink(link.c_str(), name, sizeof name);
+    flush.file = size < 0 ? std::string() : std::string(name, static_cast<std::size_t>(size));
+    char bytes[4096];
+    const ssize_t got = pread(descriptor, bytes, sizeof bytes, 0);
+    flush.content = got < 0 ? std::string() : std::string(bytes, static_cast<std::size_t>(got));
+    flush.targetContent = readBytes(flushTarget);
+    flushes.push_back(flush);
+    if (failFlushes) {
+        errno = EIO;
+        return -1;
+    }
+    return fsync(descriptor);
+}
+
+}  // namespace
+
+TEST(TextExport, TheNewContentIsOnTheDiskBeforeItTakesTheName) {
+    ExportFixture f;
+    f.list.addRow({u"cat"}, true);
+    f.folder.write("results.txt", "old content");
+    flushTarget = f.folder.path() / "results.txt";
+    const std::string exported = "Unscramble Letters\t\r\ncat               \t\r\n";
+
+    for (const bool failing : {false, true}) {
+        flushes.clear();
+        failFlushes = failing;
+        wordloom::output::ReplacingFile::setSyncFunction(recordingSync);
+        const bool saved = f.save(nameIn(f.folder, "results.txt"));
+        wordloom::output::ReplacingFile::setSyncFunction(nullptr);
+
+        const bool flushedFirst =
+            std::any_of(flushes.begin(), flushes.end(), [&](const Flush& flush) {
+                return flush.file != flushTarget && flush.content == exported &&
+                       flush.targetContent == "old content";
+            });
+        EXPECT_TRUE(flushedFirst) << "the new content was not flushed before the rename";
+        EXPECT_EQ(saved, !failing);
+        EXPECT_EQ(readBytes(flushTarget), failing ? "old content" : exported);
+        EXPECT_EQ(entryCount(f.folder.path()), 1);
+        if (!failing) {
+            f.folder.write("results.txt", "old content");
+        }
+    }
+    ASSERT_EQ(f.messages.shownMessages.size(), 1u);
+    EXPECT_EQ(f.messages.shownMessages[0].text,
+              reportFor(u"Cannot write file '" + nameIn(f.folder, "results.txt") +
+                            u"': Input/output error.",
+                        kOperation, 232));
 }

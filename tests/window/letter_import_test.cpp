@@ -28,6 +28,11 @@ TEST(DialogPieces, GivesOnePathOrTheFolderFollowedByNames) {
     EXPECT_EQ(dialogPieces({u"/a.txt", u"/b.txt"}), (Texts{u"/", u"a.txt", u"b.txt"}));
     EXPECT_EQ(dialogPieces({u"/d/e/x", u"/d/f/y"}), (Texts{u"/d", u"e/x", u"f/y"}));
     EXPECT_EQ(dialogPieces({u"/d/x", u"/dd/y"}), (Texts{u"/", u"d/x", u"dd/y"}));
+    // An absolute path and a relative name share only the current folder; neither loses a
+    // character to a folder it does not lie in.
+    EXPECT_EQ(dialogPieces({u"/a.txt", u"b.txt"}), (Texts{u".", u"/a.txt", u"b.txt"}));
+    EXPECT_EQ(dialogPieces({u"/d/a.txt", u"b.txt"}), (Texts{u".", u"/d/a.txt", u"b.txt"}));
+    EXPECT_EQ(dialogPieces({u"b.txt", u"/d/a.txt"}), (Texts{u".", u"b.txt", u"/d/a.txt"}));
 }
 
 TEST(DialogPieces, JoinsARootFolderWithOneSlash) {
