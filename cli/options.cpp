@@ -6,7 +6,7 @@
 #include <cctype>
 #include <cstdint>
 
-#include "engine/phrase.h"
+#include "engine/phrases/phrase.h"
 #include "engine/text.h"
 
 namespace wordloom::cli {

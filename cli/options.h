@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "engine/length_filter.h"
-#include "engine/phrase_search.h"
+#include "engine/phrases/phrase_search.h"
 
 namespace wordloom::cli {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <thread>
 
-#include "engine/phrase_search.h"
+#include "engine/phrases/phrase_search.h"
 
 namespace wordloom::cli {
 

@@ -16,8 +16,8 @@
 #include "cli/letter_input.h"
 #include "cli/phrase_progress.h"
 #include "cli/unscramble_tool.h"
-#include "engine/phrase.h"
-#include "engine/phrase_search.h"
+#include "engine/phrases/phrase.h"
+#include "engine/phrases/phrase_search.h"
 #include "engine/text.h"
 
 namespace wordloom::cli {

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "word_list.h"
+#include "engine/word_list.h"
 
 namespace wordloom::engine {
 

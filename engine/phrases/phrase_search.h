@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "phrase.h"
+#include "engine/phrases/phrase.h"
 
 namespace wordloom::engine {
 

@@ -11,8 +11,8 @@
 #include <unordered_map>
 #include <vector>
 
-#include "phrase.h"
-#include "phrase_search.h"
+#include "engine/phrases/phrase.h"
+#include "engine/phrases/phrase_search.h"
 
 namespace wordloom::engine::phrase_detail {
 

@@ -13,8 +13,8 @@
 #include <system_error>
 #include <thread>
 
-#include "engine/phrase_search.h"
-#include "engine/phrase_search_core.h"
+#include "engine/phrases/phrase_search.h"
+#include "engine/phrases/phrase_search_core.h"
 
 namespace wordloom::engine {
 namespace {

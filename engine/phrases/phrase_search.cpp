@@ -1,4 +1,4 @@
-#include "engine/phrase_search.h"
+#include "engine/phrases/phrase_search.h"
 
 #include <algorithm>
 #include <array>
@@ -6,7 +6,7 @@
 #include <cstring>
 #include <memory>
 
-#include "engine/phrase_search_core.h"
+#include "engine/phrases/phrase_search_core.h"
 #include "engine/text.h"
 
 namespace wordloom::engine {
