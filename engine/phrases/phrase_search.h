@@ -11,7 +11,7 @@
 
 namespace wordloom::engine {
 
-// Phrase anagrams, part two: the search.
+// Phrase anagrams, stage two: the search over the index of stage one (phrase.h).
 //
 // An anagram of a phrase is a multiset of dictionary words (see PhraseIndex for which words take
 // part) whose letters together are exactly the phrase's letters, each blank standing for one

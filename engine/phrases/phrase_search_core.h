@@ -62,6 +62,11 @@ struct Plan {
     std::u16string blankAlphabet;  // letters a blank can stand for, sorted
     // With blanks: the classes by the letters they need beyond the phrase's own.
     std::unordered_map<std::u16string, std::vector<std::uint32_t>> byDeficit;
+
+private:
+    void takeContainedWords(const std::vector<std::u16string>& contain);
+    std::vector<std::uint32_t> fittingWords(PhraseLengths lengths) const;
+    void groupIntoClasses(const std::vector<std::uint32_t>& candidates);
 };
 
 // The multisets of blank letters in lexicographic order (one empty set without blanks).
@@ -91,6 +96,9 @@ struct RootContext {
     std::vector<std::uint16_t> lengthOf;
     std::vector<std::uint32_t> branches;
 };
+
+// The position of `unit` in the sorted letters `letters`.
+std::size_t slotOf(std::u16string_view letters, char16_t unit);
 
 // Null when no anagram can use these blank letters.
 std::shared_ptr<const RootContext> buildRoot(const Plan& plan, std::u16string_view blankLetters);
