@@ -44,11 +44,14 @@ struct Options {
     std::uint64_t limit = engine::kNoAnagramLimit;  // anagrams per phrase
 };
 
+// Long-only options get ids outside the range of characters.
+enum LongOption : int { FormatOption = 256, MaxWordsOption };
+
 // One command-line option. The table of these is the only description of the options: the
 // getopt_long tables, the --help text and the OPTIONS section of the manual page are all made
 // from it, so they cannot disagree. A new option is one more row and one more case in
 // parseOptions.
-struct OptionSpec {
+struct OptionEntry {
     int id;                   // what getopt_long returns: the short letter, or a value above 255
     const char* longName;     // without the leading dashes
     char shortName;           // 0: the option has a long name only
@@ -57,7 +60,7 @@ struct OptionSpec {
     const char* manualNote;   // more for the manual page only; nullptr: nothing more
 };
 
-std::span<const OptionSpec> optionTable();
+std::span<const OptionEntry> optionTable();
 
 struct ParseResult {
     Options options;

@@ -124,7 +124,7 @@ TEST(ParseOptions, ReadsStandardInputWithoutLetterSetsUnlessItIsATerminal) {
 TEST(OptionTable, EveryOptionIsUnderstoodAndDocumented) {
     const std::string help = usageText();
     const std::string manual = manualOptions();
-    for (const OptionSpec& entry : optionTable()) {
+    for (const OptionEntry& entry : optionTable()) {
         std::vector<std::string> names{"--" + std::string(entry.longName)};
         std::string label = "--" + std::string(entry.longName);
         std::string manualLabel = "\\fB\\-\\-" + std::string(entry.longName) + "\\fR";
