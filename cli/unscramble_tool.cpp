@@ -122,20 +122,8 @@ int runUnscramble(const Options& options, std::FILE* in, std::FILE* out, std::FI
         formatter.appendHeader(header);
         runner.write(header);
         const auto onEntry = [&runner](std::u16string&& letterSet) { runner.add(letterSet); };
-        for (const LetterSource& source : options.sources) {
-            if (source.kind == LetterSource::Kind::Argument) {
-                runner.add(engine::decodeUtf8(source.text));
-                continue;
-            }
-            try {
-                readLetterSets(source.text, in, onEntry);
-            } catch (const OutputError&) {
-                throw;
-            } catch (const std::exception& failure) {
-                // The letter sets read before the failure have run; the other files still run.
-                printLine(err, diagnostic(failure.what()));
-                status = ExitFailure;
-            }
+        if (!forEachLetterSet(options.sources, in, err, onEntry)) {
+            status = ExitFailure;
         }
         runner.finish();
     } catch (const OutputError& failure) {
