@@ -28,12 +28,6 @@ namespace {
 // with plenty of blanks and punctuation between them. A longer line is refused whole.
 constexpr std::size_t longestPhraseLine = 1023;
 
-// Thrown when the reader of the results has gone away (EPIPE): the run ends without a message.
-class ReaderGone : public std::runtime_error {
-public:
-    ReaderGone() : std::runtime_error("the reader of the results has gone") {}
-};
-
 std::string quoted(std::string_view text) {
     std::string result(1, '\'');
     result.append(text).push_back('\'');
@@ -72,9 +66,6 @@ public:
     }
 
     void throwIfFailed() const {
-        if (m_error == EPIPE) {
-            throw ReaderGone();
-        }
         if (m_error != 0) {
             throw OutputError(std::string("cannot write the results: ") + std::strerror(m_error));
         }
@@ -224,30 +215,12 @@ int runPhrases(const Options& options, const engine::Dictionary& dictionary, uns
         PhraseRunner runner(options, dictionary, jobs, out, err,
                             argumentsOnly ? options.sources.size() : 0);
         const auto onEntry = [&runner](std::u16string&& phrase) { runner.run(phrase); };
-        for (const LetterSource& source : options.sources) {
-            if (source.kind == LetterSource::Kind::Argument) {
-                runner.run(engine::decodeUtf8(source.text));
-                continue;
-            }
-            try {
-                readLetterSets(source.text, in, onEntry, longestPhraseLine);
-            } catch (const OutputError&) {
-                throw;
-            } catch (const ReaderGone&) {
-                throw;
-            } catch (const std::bad_alloc&) {
-                throw;
-            } catch (const std::exception& failure) {
-                // The phrases read before the failure have run; the other files still run.
-                std::fprintf(err, "%s\n", diagnostic(failure.what()).c_str());
-                status = ExitFailure;
-            }
+        if (!forEachLetterSet(options.sources, in, err, onEntry, longestPhraseLine)) {
+            status = ExitFailure;
         }
         if (!runner.allRan()) {
             status = ExitFailure;
         }
-    } catch (const ReaderGone&) {
-        return ExitFailure;
     } catch (const OutputError& failure) {
         std::fprintf(err, "%s\n", diagnostic(failure.what()).c_str());
         return ExitFailure;
