@@ -72,11 +72,10 @@ void work(Pipeline& pipeline, const Plan& plan, PhraseControl* control) {
         ChunkOutput out(pipeline, control);
         BranchRunners runners(plan, out);
         std::uint64_t id = 0;
-        std::shared_ptr<const RootContext> root;
-        std::size_t branch = 0;
-        while (pipeline.nextPiece(id, root, branch)) {
+        SearchPiece piece;
+        while (pipeline.nextPiece(id, piece)) {
             if (out.start(id)) {
-                runners.run(root, branch);
+                runners.run(piece);
             }
             out.finish();
         }

@@ -1,7 +1,7 @@
 #pragma once
 
-// The parallel phrase search: the work is cut into pieces (one branch of the search for one set
-// of blank letters), numbered in output order. Worker threads take the pieces in turn and write
+// The parallel phrase search: the work is cut into pieces (see SearchPiece and PieceOrder),
+// numbered in output order. Worker threads take the pieces in turn and write
 // their lines into chunks; the calling thread writes the chunks of the piece at the head of the
 // output to the sink, then those of the next piece, and so on. A worker whose piece is not at the
 // head waits before taking a new chunk once too much is buffered, so memory stays bounded.
@@ -60,39 +60,28 @@ public:
     Pipeline(const Plan& plan, PhraseControl* control)
         : m_plan(plan),
           m_control(control),
-          m_sets(plan),
+          m_order(plan),
           m_chunkBytes(std::max(kChunkBytes, 2 * plan.maxLineBytes())) {}
 
     // ---- Worker side.
 
     // The next piece to search; false when there is none left or the search is stopping.
-    bool nextPiece(std::uint64_t& id, std::shared_ptr<const RootContext>& root,
-                   std::size_t& branch) {
+    bool nextPiece(std::uint64_t& id, SearchPiece& piece) {
         std::unique_lock lock(m_mutex);
         m_workerWake.wait(lock, [&] { return m_stop || m_nextId - m_head < kPiecesAhead; });
-        while (!m_stop && (!m_root || m_nextBranch == m_root->branches.size())) {
-            if (m_control != nullptr && m_control->stop.load(std::memory_order_relaxed)) {
-                stopLocked();
-                return false;
-            }
-            if (m_exhausted) {
-                return false;
-            }
-            if (!m_sets.next()) {
-                m_exhausted = true;
-                m_writerWake.notify_one();
-                return false;
-            }
-            m_root = buildRoot(m_plan, m_sets.current());
-            m_nextBranch = 0;
+        if (m_control != nullptr && m_control->stop.load(std::memory_order_relaxed)) {
+            stopLocked();
         }
-        if (m_stop) {
+        if (m_stop || m_exhausted) {
+            return false;
+        }
+        if (!m_order.next(piece)) {
+            m_exhausted = true;
+            m_writerWake.notify_one();
             return false;
         }
         id = m_nextId++;
         m_pieces.emplace(id, Piece{});
-        root = m_root;
-        branch = m_nextBranch++;
         return true;
     }
 
@@ -273,9 +262,7 @@ private:
     std::mutex m_mutex;
     std::condition_variable m_workerWake;
     std::condition_variable m_writerWake;
-    BlankSets m_sets;
-    std::shared_ptr<const RootContext> m_root;
-    std::size_t m_nextBranch = 0;
+    PieceOrder m_order;
     bool m_exhausted = false;
     std::uint64_t m_nextId = 0;
     std::uint64_t m_head = 0;

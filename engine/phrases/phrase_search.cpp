@@ -69,15 +69,10 @@ PhraseOutcome phrase_detail::runSingle(const Plan& plan, PhraseSink& sink, Phras
         }
     } else if (plan.wordsLeft > 0 && plan.limit > 0 && !plan.classes.empty()) {
         BranchRunners runners(plan, out);
-        BlankSets sets(plan);
-        while (!out.done && !out.shouldStop() && sets.next()) {
-            const auto root = buildRoot(plan, sets.current());
-            if (!root) {
-                continue;
-            }
-            for (std::size_t b = 0; b < root->branches.size() && !out.done; ++b) {
-                runners.run(root, b);
-            }
+        PieceOrder pieces(plan);
+        SearchPiece piece;
+        while (!out.done && !out.shouldStop() && pieces.next(piece)) {
+            runners.run(piece);
         }
     }
     if (!out.stoppedEarly()) {

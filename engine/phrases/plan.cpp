@@ -5,6 +5,7 @@
 #include <array>
 #include <bit>
 #include <memory>
+#include <unordered_set>
 
 #include "engine/phrases/phrase_search_core.h"
 #include "engine/text.h"
@@ -51,6 +52,17 @@ std::uint64_t wordKey(int length, std::uint64_t rank) {
 
 // For each code unit, 1 + the slot of the phrase letter it is, 0 for other units. One table per
 // thread, cleared again after each use.
+// A word as the phrase search compares it: lower-cased, non-letters dropped.
+std::u16string lettersOnly(std::u16string_view typed) {
+    std::u16string letters;
+    for (const char16_t unit : toLowerCase(typed)) {
+        if (isPhraseLetter(unit)) {
+            letters.push_back(unit);
+        }
+    }
+    return letters;
+}
+
 std::uint8_t* slotTable() {
     thread_local std::unique_ptr<std::uint8_t[]> table(new std::uint8_t[0x10000]());
     return table.get();
@@ -74,14 +86,23 @@ Plan::Plan(const PhraseIndex& phraseIndex, const Phrase& phrase, const PhraseOpt
     blanks = phrase.blanks;
     takeContainedWords(options.contain);
     letterCount = static_cast<int>(realLetters.size()) + blanks;
-    containedFit = options.maxWords >= contained.size();
-    wordsLeft = options.maxWords < contained.size()
+    // Best first goes over every set of blank letters once per round: with more blanks than this
+    // the sets are so many that the first line would come minutes late, so the found order runs.
+    order = blanks > kMostBlanksBestFirst ? PhraseOrder::Found : options.order;
+    noRepeat = options.noRepeat;
+    const auto containedCount = static_cast<std::uint32_t>(contained.size());
+    containedFit = options.maxWords >= containedCount && options.minWords <= containedCount &&
+                   !(noRepeat && containedRepeats());
+    wordsLeft = options.maxWords < containedCount || (noRepeat && containedRepeats())
                     ? 0
-                    : options.maxWords - static_cast<std::uint32_t>(contained.size());
-    if (letterCount == 0 || wordsLeft == 0 || limit == 0) {
+                    : options.maxWords - containedCount;
+    fewestWords = std::max<std::uint32_t>(
+        1, options.minWords > containedCount ? options.minWords - containedCount : 0);
+    if (letterCount == 0 || wordsLeft < fewestWords || limit == 0) {
+        wordsLeft = 0;
         return;
     }
-    groupIntoClasses(fittingWords(options.lengths));
+    groupIntoClasses(fittingWords(options));
     if (blanks > 0) {
         for (const PlanClass& cls : classes) {
             blankAlphabet += cls.key;
@@ -90,6 +111,19 @@ Plan::Plan(const PhraseIndex& phraseIndex, const Phrase& phrase, const PhraseOpt
         blankAlphabet.erase(std::unique(blankAlphabet.begin(), blankAlphabet.end()),
                             blankAlphabet.end());
     }
+}
+
+// Whether a contained word is named twice.
+bool Plan::containedRepeats() const {
+    for (std::size_t i = 0; i < contained.size(); ++i) {
+        for (std::size_t j = 0; j < i; ++j) {
+            if (std::string_view(contained[i].text, contained[i].bytes) ==
+                std::string_view(contained[j].text, contained[j].bytes)) {
+                return true;
+            }
+        }
+    }
+    return false;
 }
 
 // The contained words take their letters first; blanks stand in for the ones missing.
@@ -144,7 +178,24 @@ void Plan::takeContainedWords(const std::vector<std::u16string>& contain) {
 
 // The words (indices into the index's list) that fit the phrase with at most `blanks` letters
 // to spare.
-std::vector<std::uint32_t> Plan::fittingWords(PhraseLengths lengths) const {
+std::vector<std::uint32_t> Plan::fittingWords(const PhraseOptions& options) const {
+    const PhraseLengths lengths = options.lengths;
+    std::unordered_set<std::u16string> excluded;
+    for (const std::u16string& word : options.exclude) {
+        excluded.insert(lettersOnly(word));
+    }
+    if (noRepeat) {
+        // A word that an anagram holds already cannot come again.
+        for (const OutWord& word : contained) {
+            excluded.insert(decodeUtf8(std::string_view(word.text, word.bytes)));
+        }
+    }
+    const auto kept = [&](std::u16string_view letters) {
+        if (!excluded.empty() && excluded.contains(std::u16string(letters))) {
+            return false;
+        }
+        return !options.onlyFrom || options.onlyFrom->contains(std::u16string(letters));
+    };
     std::uint8_t* const slots = slotTable();
     // Cleared on every way out, a failed allocation included, so the next search starts clean.
     struct ClearSlots {
@@ -190,7 +241,7 @@ std::vector<std::uint32_t> Plan::fittingWords(PhraseLengths lengths) const {
         for (const char16_t unit : letters) {
             used[slots[unit]] = 0;
         }
-        if (spare >= 0) {
+        if (spare >= 0 && kept(letters)) {
             candidates.push_back(static_cast<std::uint32_t>(w));
         }
     }

@@ -65,8 +65,13 @@ public:
         }
     }
 
-    void run(std::size_t branch) override {
-        this->branch(0, m_total, m_root->letterCount, branch, 0, 0);
+    void run(std::size_t position, std::uint32_t exactWords) override {
+        m_exactWords = exactWords;
+        if (exactWords == 0) {
+            branch(0, m_total, m_root->letterCount, position, 0, 0);
+        } else {
+            top(position);
+        }
     }
 
 private:
@@ -100,6 +105,48 @@ private:
         }
     }
 
+    // Best first: the anagrams of exactly m_exactWords words whose first class in the list (the
+    // longest word, as the list runs longest first) is class i. The rest of them come from class
+    // i and the classes after it, searched as the found order searches.
+    void top(std::size_t i) {
+        const auto& list = m_levels[0];
+        const Cand<L>& chosen = list[i];
+        m_stack[0] = chosen.cls;
+        Vec rest;
+        for (int j = 0; j < L; ++j) {
+            rest[static_cast<std::size_t>(j)] = m_total[static_cast<std::size_t>(j)] - chosen.v[j];
+        }
+        const int restLetters = m_root->letterCount - static_cast<int>(chosen.length);
+        if (restLetters == 0 || m_exactWords == 1) {
+            if (restLetters == 0 && m_exactWords == 1) {
+                emit(1);
+            }
+            return;
+        }
+        auto& child = m_levels[1];
+        child.clear();
+        std::uint32_t shortest = kMaxPhraseLetters;
+        std::uint32_t longest = 0;
+        for (std::size_t j = i; j < list.size(); ++j) {
+            if (fits(rest, list[j].v)) {
+                child.push_back(list[j]);
+                shortest = std::min(shortest, list[j].length);
+                longest = std::max(longest, list[j].length);
+            }
+        }
+        if (!child.empty() && canFill(shortest, longest, restLetters, m_exactWords - 1)) {
+            descend(1, rest, restLetters);
+        }
+    }
+
+    // Whether `words` words of lengths from `shortest` to `longest` can hold `letters` letters:
+    // not more than the longest allow, nor (for an exact count) fewer than the shortest need.
+    bool canFill(std::uint32_t shortest, std::uint32_t longest, int letters,
+                 std::uint64_t words) const {
+        const auto needed = static_cast<std::uint64_t>(letters);
+        return needed <= words * longest && (m_exactWords == 0 || needed >= words * shortest);
+    }
+
     // The anagrams that hold class i of this level's list and none of the classes before it
     // that hold the letter being placed (those were listed by the earlier branches).
     void branch(int depth, const Vec& r, int left, std::size_t i, int lane, int shift) {
@@ -111,32 +158,38 @@ private:
             rest[static_cast<std::size_t>(j)] = r[static_cast<std::size_t>(j)] - chosen.v[j];
         }
         const int restLetters = left - static_cast<int>(chosen.length);
+        const std::uint32_t words = static_cast<std::uint32_t>(depth) + 1;
+        const std::uint32_t most = m_exactWords != 0 ? m_exactWords : m_plan.wordsLeft;
         if (restLetters == 0) {
-            emit(depth + 1);
+            if (words >= m_plan.fewestWords && (m_exactWords == 0 || words == m_exactWords)) {
+                emit(depth + 1);
+            }
             return;
         }
-        const std::uint64_t wordsAfter = std::uint64_t{m_plan.wordsLeft} - (depth + 1);
+        const std::uint64_t wordsAfter = std::uint64_t{most} - words;
         if (wordsAfter == 0) {
             return;
         }
         auto& child = m_levels[static_cast<std::size_t>(depth) + 1];
         child.clear();
+        std::uint32_t shortest = kMaxPhraseLetters;
         std::uint32_t longest = 0;
+        const auto take = [&](const Cand<L>& c) {
+            child.push_back(c);
+            shortest = std::min(shortest, c.length);
+            longest = std::max(longest, c.length);
+        };
         for (std::size_t j = 0; j < i; ++j) {
-            const Cand<L>& c = list[j];
-            if (!holds(c, lane, shift) && fits(rest, c.v)) {
-                child.push_back(c);
-                longest = std::max(longest, c.length);
+            if (!holds(list[j], lane, shift) && fits(rest, list[j].v)) {
+                take(list[j]);
             }
         }
         for (std::size_t j = i; j < list.size(); ++j) {
-            const Cand<L>& c = list[j];
-            if (fits(rest, c.v)) {
-                child.push_back(c);
-                longest = std::max(longest, c.length);
+            if (fits(rest, list[j].v)) {
+                take(list[j]);
             }
         }
-        if (child.empty() || static_cast<std::uint64_t>(restLetters) > wordsAfter * longest) {
+        if (child.empty() || !canFill(shortest, longest, restLetters, wordsAfter)) {
             return;
         }
         descend(depth + 1, rest, restLetters);
@@ -167,8 +220,8 @@ private:
         pick(group, 0, m_groups[group].times, filled);
     }
 
-    // Chooses `times` members of the group's class, repeats allowed, in non-decreasing order so
-    // that each multiset of words comes once.
+    // Chooses `times` members of the group's class in non-decreasing order (increasing without
+    // repeats) so that each multiset of words comes once.
     void pick(std::size_t group, std::uint32_t from, std::uint32_t times, std::size_t filled) {
         if (times == 0) {
             expand(group + 1, filled);
@@ -178,7 +231,7 @@ private:
         const OutWord* const members = m_plan.members.data() + cls.firstMember;
         for (std::uint32_t m = from; m < cls.memberCount && !m_out.done; ++m) {
             m_chosen[filled] = members + m;
-            pick(group, m, times - 1, filled + 1);
+            pick(group, m_plan.noRepeat ? m + 1 : m, times - 1, filled + 1);
         }
     }
 
@@ -230,6 +283,7 @@ private:
     std::array<const OutWord*, kMaxPhraseLetters> m_chosen{};
     std::size_t m_containedCount = 0;
     std::uint64_t m_nodes = 0;
+    std::uint32_t m_exactWords = 0;  // 0: the found order, up to the plan's word limit
 };
 
 }  // namespace
@@ -251,14 +305,15 @@ std::unique_ptr<BranchRunner> makeBranchRunner(int lanes, const Plan& plan, Line
     }
 }
 
-void BranchRunners::run(const std::shared_ptr<const RootContext>& root, std::size_t branch) {
+void BranchRunners::run(const SearchPiece& piece) {
+    const std::shared_ptr<const RootContext>& root = piece.root;
     const int lanes = root->lanes;
     const std::size_t slot = lanes <= 4 ? static_cast<std::size_t>(lanes) : lanes <= 6 ? 5u : 6u;
     if (!m_runners[slot]) {
         m_runners[slot] = makeBranchRunner(lanes, m_plan, m_out);
     }
     m_runners[slot]->load(root);
-    m_runners[slot]->run(root->branches[branch]);
+    m_runners[slot]->run(piece.position, piece.exactWords);
 }
 
 // Writes the one line of an anagram made of the contained words alone.
