@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <memory>
 #include <string>
 
@@ -46,6 +47,10 @@ public:
     // first. That caller calls releaseRetainedBlocks() once its buffers are made.
     void keepFreedBlocks() { m_keepFreedBlocks = true; }
 
+    // Keeps the list's one-letter words too (before readItems), for phrase anagrams; the word
+    // search leaves them out.
+    void keepOneLetterWords() { m_shortestWord = 1; }
+
     // The dictionary as built so far (complete after buildIndex).
     std::shared_ptr<const Dictionary> dictionary() const { return m_dictionary; }
 
@@ -60,6 +65,7 @@ private:
     std::shared_ptr<Dictionary> m_dictionary;
     bool m_looksLikeUtf16 = false;
     bool m_keepFreedBlocks = false;
+    std::ptrdiff_t m_shortestWord = 2;
 };
 
 // All phases in order; throws on the first failure. For the batch tool and tests.
