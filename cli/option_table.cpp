@@ -29,12 +29,39 @@ constexpr OptionEntry optionEntries[] = {
      "as they are found, so memory stays small however many there are."},
     {'l', "lengths", 'l', "LIST",
      "word lengths to list, such as 2-8, 4,5,6 or 9- (9 and longer): 2 to 27 (default: 2-8); "
-     "with -a, the lengths of the words of an anagram, 2 to 64 (default: 2-)",
+     "with -a, the lengths of the words of an anagram, 1 to 64 (default: 2-)",
      "LIST is a comma-separated list of lengths and ranges, such as 2,4-6; a range without an "
      "end, such as 3-, takes every length from its start on. A length counts the characters of "
      "a word."},
     {MaxWordsOption, "max-words", 0, "N", "with -a: at most N words in an anagram",
      "Words named with -c count too."},
+    {MinWordsOption, "min-words", 0, "N", "with -a: at least N words in an anagram",
+     "Words named with -c count too."},
+    {WordsOption, "words", 0, "N", "with -a: exactly N words in an anagram",
+     "The same as --min-words N --max-words N."},
+    {'x', "exclude", 'x', "WORDS",
+     "with -a: only anagrams that use none of these words, separated by blanks; may be given "
+     "more than once",
+     "Words are compared lower-cased, their other characters dropped, so \"Tom\" leaves out "
+     "\"tom\" and \"TOM\" too."},
+    {OnlyFromOption, "only-from", 0, "FILE",
+     "with -a: use only words that FILE lists too (such as a list of common words)",
+     "FILE is read as the dictionary is. The phrase is still spelled exactly, with words that "
+     "both lists hold (compared lower-cased)."},
+    {NoRepeatOption, "no-repeat", 0, nullptr, "with -a: no word twice in an anagram", nullptr},
+    {OrderOption, "order", 0, "ORDER",
+     "with -a, the order of the anagrams:\n"
+     "best: fewer words first, then the longer first word (default)\n"
+     "found: as the search finds them, the fastest",
+     "Best first runs a round over the search for each number of words and first-word length; "
+     "a phrase with more than two blanks keeps the found order, since its first line would "
+     "otherwise come far later. Either order is the same for any number of threads."},
+    {ProgressOption, "progress", 0, nullptr,
+     "with -a: show the progress line on standard error whenever it is a terminal", nullptr},
+    {NoProgressOption, "no-progress", 0, nullptr, "with -a: never show the progress line",
+     "By default the progress line shows on standard error when it is a terminal, except while "
+     "the results go to the same terminal, or through a pipe to a program on it (a pager), "
+     "where it would mix with them."},
     {'c', "contain", 'c', "WORDS",
      "with -a: only anagrams that hold these words, separated by blanks; may be given more than "
      "once",

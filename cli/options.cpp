@@ -30,6 +30,22 @@ std::optional<std::uint64_t> parseNumber(std::string_view text) {
     return value;
 }
 
+// Why `text` is no whole number from `least` to `most`, in words that end a message; empty when
+// it is one.
+std::string countProblem(std::string_view text, std::uint64_t least, std::uint64_t most) {
+    const bool digits = !text.empty() && std::all_of(text.begin(), text.end(), [](char c) {
+        return c >= '0' && c <= '9';
+    });
+    const auto value = parseNumber(text);
+    if (value && *value >= least && *value <= most) {
+        return {};
+    }
+    if (digits && (!value || *value > most)) {
+        return "the number is too large: use at most " + std::to_string(most);
+    }
+    return "use a whole number of " + std::to_string(least) + " or more";
+}
+
 std::optional<OutputFormat> parseFormat(std::string_view text) {
     if (text == "words") {
         return OutputFormat::Words;
@@ -89,9 +105,11 @@ struct GetoptTables {
     }
 };
 
-// Splits `text` at blanks into the words an anagram must hold. A word must hold a letter, and a
-// blank cannot stand in it (it would be no word): either is a usage error, returned as such.
-std::string addContainedWords(std::string_view text, std::vector<std::string>& words) {
+// Splits `text` at blanks into the words an anagram must hold (-c) or leave out (-x). A word
+// must hold a letter, and a blank cannot stand in it (it would be no word): either is a usage
+// error, returned as such.
+std::string addWords(std::string_view text, std::vector<std::string>& words, char option) {
+    const std::string kind = option == 'c' ? "word to contain " : "word to exclude ";
     std::size_t count = 0;
     while (true) {
         const std::size_t start = text.find_first_not_of(" \t");
@@ -103,16 +121,16 @@ std::string addContainedWords(std::string_view text, std::vector<std::string>& w
         text.remove_prefix(word.size());
         const std::u16string units = engine::decodeUtf8(word);
         if (units.find(u'?') != std::u16string::npos) {
-            return "invalid word to contain " + quoted(word) + ": it cannot hold a \"?\"";
+            return "invalid " + kind + quoted(word) + ": it cannot hold a \"?\"";
         }
         if (std::none_of(units.begin(), units.end(), engine::isPhraseLetter)) {
-            return "invalid word to contain " + quoted(word) + ": it holds no letter";
+            return "invalid " + kind + quoted(word) + ": it holds no letter";
         }
         words.emplace_back(word);
         ++count;
     }
     if (count == 0) {
-        return "option '-c' needs at least one word";
+        return std::string("option '-") + option + "' needs at least one word";
     }
     return {};
 }
@@ -126,16 +144,38 @@ bool fitsInPhrase(std::string_view text) {
     }
 }
 
+// The first range of a length list that runs backwards ("5-3"), or nothing.
+std::string reversedRange(std::string_view text) {
+    while (!text.empty()) {
+        const std::string_view item = text.substr(0, text.find(','));
+        const std::size_t dash = item.find('-');
+        if (dash != std::string_view::npos) {
+            const auto from = parseNumber(item.substr(0, dash));
+            const auto to = parseNumber(item.substr(dash + 1));
+            if (from && to && *from > *to) {
+                return std::string(item);
+            }
+        }
+        text.remove_prefix(std::min(text.size(), item.size() + 1));
+    }
+    return {};
+}
+
 // What the mode decides once the whole command line is read: the range of -l, the options that
 // only phrase mode takes, and phrases on the command line that are too long to run.
 std::string checkMode(Options& options, const std::optional<std::string>& lengthsText,
                       const std::string& phraseOnly) {
     const int longest = options.anagrams ? longestPhraseWord : longestWordLength;
+    const int shortest = options.anagrams ? 1 : minLength;
     if (lengthsText) {
-        const auto bits = parseLengths(*lengthsText, longest);
+        const auto bits = parseLengths(*lengthsText, longest, shortest);
         if (!bits) {
-            return "invalid word lengths " + quoted(*lengthsText) + ": lengths lie between 2 and " +
-                   std::to_string(longest) +
+            if (const std::string reversed = reversedRange(*lengthsText); !reversed.empty()) {
+                return "invalid word lengths " + quoted(*lengthsText) + ": the range " +
+                       quoted(reversed) + " runs backwards";
+            }
+            return "invalid word lengths " + quoted(*lengthsText) + ": lengths lie between " +
+                   std::to_string(shortest) + " and " + std::to_string(longest) +
                    (options.anagrams ? ", as in 3- or 2-8" : ", as in 2-8, 4,5,6 or 9-");
         }
         options.lengths = wordLengthMask(*bits);
@@ -149,6 +189,10 @@ std::string checkMode(Options& options, const std::optional<std::string>& length
     }
     if (options.format == OutputFormat::Aligned) {
         return "the aligned format does not go with -a: use words or tsv";
+    }
+    if (options.minWords > options.maxWords) {
+        return "--min-words " + std::to_string(options.minWords) + " is more than --max-words " +
+               std::to_string(options.maxWords);
     }
     for (const LetterSource& source : options.sources) {
         if (source.kind == LetterSource::Kind::Argument && !fitsInPhrase(source.text)) {
@@ -182,6 +226,29 @@ void notePhraseOnly(CommandLine& line, const char* name) {
     }
 }
 
+// The largest count -n takes, and the most words of an anagram a count may name.
+constexpr std::uint64_t maxCount = 999'999'999'999'999'999;
+constexpr std::uint64_t maxWordCount = 999'999;
+
+// --max-words, --min-words and --words N (both at once).
+std::string applyWordCount(int option, std::string_view value, CommandLine& line) {
+    const char* name = option == MaxWordsOption   ? "--max-words"
+                       : option == MinWordsOption ? "--min-words"
+                                                  : "--words";
+    notePhraseOnly(line, name);
+    if (std::string problem = countProblem(value, 1, maxWordCount); !problem.empty()) {
+        return "invalid number of words " + quoted(value) + ": " + problem;
+    }
+    const auto count = static_cast<std::uint32_t>(*parseNumber(value));
+    if (option != MinWordsOption) {
+        line.options.maxWords = count;
+    }
+    if (option != MaxWordsOption) {
+        line.options.minWords = count;
+    }
+    return {};
+}
+
 // Takes one option (or a letter set, as 1) into the options; returns a usage error or nothing.
 std::string applyOption(int option, std::string_view value, CommandLine& line) {
     Options& options = line.options;
@@ -206,23 +273,47 @@ std::string applyOption(int option, std::string_view value, CommandLine& line) {
             options.anagrams = true;
             return {};
         case MaxWordsOption:
-            if (auto count = parseNumber(value); count && *count >= 1 && *count <= 999999) {
-                options.maxWords = static_cast<std::uint32_t>(*count);
-                notePhraseOnly(line, "--max-words");
-                return {};
-            }
-            return "invalid number of words " + quoted(value) + ": use a whole number of 1 or more";
+        case MinWordsOption:
+        case WordsOption:
+            return applyWordCount(option, value, line);
         case 'c':
-            notePhraseOnly(line, "-c");
-            return addContainedWords(value, options.contain);
+        case 'x':
+            notePhraseOnly(line, option == 'c' ? "-c" : "-x");
+            return addWords(value, option == 'c' ? options.contain : options.exclude,
+                            static_cast<char>(option));
         case 'n':
-            if (auto count = parseNumber(value); count && *count >= 1) {
-                options.limit = *count;
-                notePhraseOnly(line, "-n");
+            notePhraseOnly(line, "-n");
+            if (std::string problem = countProblem(value, 1, maxCount); !problem.empty()) {
+                return "invalid limit " + quoted(value) + ": " +
+                       (problem.starts_with("the") ? problem
+                                                   : "use a whole number of anagrams of 1 or more");
+            }
+            options.limit = *parseNumber(value);
+            return {};
+        case OnlyFromOption:
+            notePhraseOnly(line, "--only-from");
+            if (value.empty()) {
+                return "the --only-from file name must not be empty";
+            }
+            options.onlyFromPath = value;
+            return {};
+        case NoRepeatOption:
+            notePhraseOnly(line, "--no-repeat");
+            options.noRepeat = true;
+            return {};
+        case OrderOption:
+            notePhraseOnly(line, "--order");
+            if (value == "best" || value == "found") {
+                options.order =
+                    value == "best" ? engine::PhraseOrder::BestFirst : engine::PhraseOrder::Found;
                 return {};
             }
-            return "invalid limit " + quoted(value) +
-                   ": use a whole number of anagrams of 1 or more";
+            return "invalid order " + quoted(value) + ": use best or found";
+        case ProgressOption:
+        case NoProgressOption:
+            notePhraseOnly(line, option == ProgressOption ? "--progress" : "--no-progress");
+            options.progress = option == ProgressOption ? ProgressChoice::On : ProgressChoice::Off;
+            return {};
         case FormatOption:
             if (auto format = parseFormat(value)) {
                 options.format = *format;
@@ -233,6 +324,9 @@ std::string applyOption(int option, std::string_view value, CommandLine& line) {
             if (auto jobs = parseJobs(value)) {
                 options.jobs = *jobs;
                 return {};
+            }
+            if (std::string problem = countProblem(value, 1, maxJobs); problem.starts_with("the")) {
+                return "invalid number of jobs " + quoted(value) + ": " + problem;
             }
             return "invalid number of jobs " + quoted(value) + ": use a whole number from 1 to " +
                    std::to_string(maxJobs);
@@ -249,7 +343,7 @@ std::string applyOption(int option, std::string_view value, CommandLine& line) {
 
 }  // namespace
 
-std::optional<std::uint64_t> parseLengths(std::string_view text, int longest) {
+std::optional<std::uint64_t> parseLengths(std::string_view text, int longest, int shortest) {
     std::uint64_t bits = 0;
     while (true) {
         const std::size_t comma = text.find(',');
@@ -262,7 +356,8 @@ std::optional<std::uint64_t> parseLengths(std::string_view text, int longest) {
             to = dash + 1 == item.size() ? std::optional<std::uint64_t>(longest)
                                          : parseNumber(item.substr(dash + 1));
         }
-        if (!from || !to || *from < minLength || *to > static_cast<std::uint64_t>(longest) ||
+        if (!from || !to || *from < static_cast<std::uint64_t>(shortest) ||
+            *to > static_cast<std::uint64_t>(longest) ||
             *from > *to) {
             return std::nullopt;
         }
@@ -320,7 +415,11 @@ ParseResult parseOptions(int argc, char* argv[], bool inputIsTerminal) {
     }
     if (options.sources.empty() && !options.showHelp && !options.showVersion) {
         if (inputIsTerminal) {
-            result.error = "no letter sets given: name them as arguments or read them with -f FILE";
+            result.error = options.anagrams
+                               ? "no phrase given: name phrases as arguments or read them with -f "
+                                 "FILE"
+                               : "no letter sets given: name them as arguments or read them with "
+                                 "-f FILE";
         } else {
             options.sources.push_back({LetterSource::Kind::File, "-"});
         }

@@ -142,8 +142,14 @@ TEST_F(PhraseTool, NamesPhrasesThatCannotRunRunsTheOthersAndExitsWith1) {
     // Lines of a letter file: too many letters, too long a line, a line end inside a tsv line
     // cannot come from a file; the lines around them run.
     const std::string tooMany = std::string(60, 'a') + "b?a?b";
-    const std::string tooLong = "ab" + std::string(1100, '-') + "ab";
-    writeFile(m_dir / "phrases.txt", "abab\r\n" + tooMany + "\n" + tooLong + "\n  go?d \n");
+    const std::string tooLong = "ab" + std::string(70000, '-') + "ab";
+    // Letters and blanks count, not the characters dropped around them: 1,200 emoji pass.
+    std::string emoji;
+    for (int i = 0; i < 1200; ++i) {
+        emoji += "\xF0\x9F\x98\x80";
+    }
+    writeFile(m_dir / "phrases.txt",
+              "abab\r\n" + tooMany + "\n" + tooLong + "\nab" + emoji + "ab\n  go?d \n");
     const ToolRun fromFile = run({"-a", "-d", phraseDic, "-f", (m_dir / "phrases.txt").string()});
     EXPECT_EQ(fromFile.status, 1);
     EXPECT_EQ(fromFile.err, "wordloom-unscramble: the phrase '" + tooMany.substr(0, 40) +
@@ -151,8 +157,8 @@ TEST_F(PhraseTool, NamesPhrasesThatCannotRunRunsTheOthersAndExitsWith1) {
                                 "blanks\n"
                                 "wordloom-unscramble: the line 'ab" +
                                 std::string(38, '-') +
-                                "...' is too long for a phrase (more than 1023 characters)\n");
-    EXPECT_EQ(fromFile.out, "abab\nab ab\nab ba\nba ba\ngood\ndo go\n");
+                                "...' is too long for a phrase (more than 65535 characters)\n");
+    EXPECT_EQ(fromFile.out, "abab\nab ab\nab ba\nba ba\nabab\nab ab\nab ba\nba ba\ngood\ndo go\n");
 
     const ToolRun lineEnd = run({"-a", "-d", phraseDic, "--format", "tsv", "ab\nab", "go?d"});
     EXPECT_EQ(lineEnd.status, 1);
