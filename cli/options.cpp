@@ -249,29 +249,10 @@ std::string applyWordCount(int option, std::string_view value, CommandLine& line
     return {};
 }
 
-// Takes one option (or a letter set, as 1) into the options; returns a usage error or nothing.
-std::string applyOption(int option, std::string_view value, CommandLine& line) {
+// Takes one option of phrase mode into the options; returns a usage error or nothing.
+std::string applyPhraseOption(int option, std::string_view value, CommandLine& line) {
     Options& options = line.options;
     switch (option) {
-        case 1:
-            options.sources.push_back({LetterSource::Kind::Argument, std::string(value)});
-            return {};
-        case 'd':
-            if (value.empty()) {
-                // An empty name would otherwise quietly mean the bundled words.dic.
-                return "the dictionary file name must not be empty";
-            }
-            options.dictionaryPath = value;
-            return {};
-        case 'f':
-            options.sources.push_back({LetterSource::Kind::File, std::string(value)});
-            return {};
-        case 'l':
-            line.lengthsText = value;
-            return {};
-        case 'a':
-            options.anagrams = true;
-            return {};
         case MaxWordsOption:
         case MinWordsOption:
         case WordsOption:
@@ -314,6 +295,34 @@ std::string applyOption(int option, std::string_view value, CommandLine& line) {
             notePhraseOnly(line, option == ProgressOption ? "--progress" : "--no-progress");
             options.progress = option == ProgressOption ? ProgressChoice::On : ProgressChoice::Off;
             return {};
+        default:
+            return "unknown option " + quoted(optionName("", option));
+    }
+}
+
+// Takes one option (or a letter set, as 1) into the options; returns a usage error or nothing.
+std::string applyOption(int option, std::string_view value, CommandLine& line) {
+    Options& options = line.options;
+    switch (option) {
+        case 1:
+            options.sources.push_back({LetterSource::Kind::Argument, std::string(value)});
+            return {};
+        case 'd':
+            if (value.empty()) {
+                // An empty name would otherwise quietly mean the bundled words.dic.
+                return "the dictionary file name must not be empty";
+            }
+            options.dictionaryPath = value;
+            return {};
+        case 'f':
+            options.sources.push_back({LetterSource::Kind::File, std::string(value)});
+            return {};
+        case 'l':
+            line.lengthsText = value;
+            return {};
+        case 'a':
+            options.anagrams = true;
+            return {};
         case FormatOption:
             if (auto format = parseFormat(value)) {
                 options.format = *format;
@@ -337,7 +346,7 @@ std::string applyOption(int option, std::string_view value, CommandLine& line) {
             options.showVersion = true;
             return {};
         default:
-            return "unknown option " + quoted(optionName("", option));
+            return applyPhraseOption(option, value, line);
     }
 }
 

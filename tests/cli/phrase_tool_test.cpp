@@ -129,6 +129,22 @@ TEST_F(PhraseTool, AppliesLengthsWordCountContainedWordsAndLimit) {
     }
 }
 
+// A dictionary word of 64 letters, as many as a phrase holds, is found (first: it is one word);
+// one of 65 never takes part.
+TEST_F(PhraseTool, FindsADictionaryWordAtTheLengthLimit) {
+    const std::string longest = std::string(63, 'a') + "b";
+    const std::string tooLong = std::string(64, 'a') + "b";
+    const std::string dictionary = (m_dir / "long.dic").string();
+    writeFile(dictionary, "ab\n" + std::string(62, 'a') + "\n" + longest + "\n" + tooLong + "\n");
+    std::string phrase(63, 'a');
+    phrase.push_back('B');
+    for (const char* jobs : {"1", "2"}) {
+        const ToolRun result = run({"-a", "-j", jobs, "-d", dictionary, phrase});
+        EXPECT_EQ(result.status, 0) << result.err;
+        EXPECT_EQ(result.out, longest + "\n" + std::string(62, 'a') + " ab\n") << jobs;
+    }
+}
+
 // A phrase that cannot run is named, the others still run, and the exit status says so.
 TEST_F(PhraseTool, NamesPhrasesThatCannotRunRunsTheOthersAndExitsWith1) {
     const ToolRun missing =
