@@ -182,6 +182,10 @@ TEST_F(PhraseTool, NamesPhrasesThatCannotRunRunsTheOthersAndExitsWith1) {
               "wordloom-unscramble: the phrase 'ab\nab' holds a line end, which a tsv line "
               "cannot show\n");
     EXPECT_EQ(lineEnd.out, "go?d\tgood\ngo?d\tdo go\n");
+
+    // A tab inside a phrase shows as a space: the line keeps its two columns.
+    const ToolRun tab = run({"-a", "-d", phraseDic, "--format", "tsv", "-n", "1", "ab\tab"});
+    EXPECT_EQ(tab.out, "ab ab\tabab\n");
 }
 
 TEST_F(PhraseTool, ReportsLinesThatCannotBeWritten) {
