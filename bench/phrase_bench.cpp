@@ -28,8 +28,8 @@
 #include <vector>
 
 #include "engine/dictionary.h"
-#include "engine/phrase.h"
-#include "engine/phrase_search.h"
+#include "engine/phrases/phrase.h"
+#include "engine/phrases/phrase_search.h"
 #include "engine/text.h"
 
 namespace {

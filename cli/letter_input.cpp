@@ -7,6 +7,8 @@
 #include <utility>
 #include <vector>
 
+#include "cli/output_format.h"
+#include "cli/unscramble_tool.h"
 #include "engine/text.h"
 
 namespace wordloom::cli {
@@ -85,7 +87,7 @@ void readStream(std::FILE* input, const std::string& name,
         splitter.feed(text);
         if (std::ferror(input)) {
             // The line cut off by the failure is left out; the lines before it have run.
-            throw std::runtime_error("Cannot read " + name +
+            throw LetterFileError("Cannot read " + name +
                                      " to its end: " + std::strerror(errno) + ".");
         }
         if (count < bytes.size()) {
@@ -111,10 +113,28 @@ void readLetterSets(const std::string& path, std::FILE* input,
     const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"),
                                                                &std::fclose);
     if (!file) {
-        throw std::runtime_error("Cannot open the letter file '" + path +
+        throw LetterFileError("Cannot open the letter file '" + path +
                                  "': " + std::strerror(errno) + ".");
     }
     readStream(file.get(), "the letter file '" + path + "'", onEntry, longestLine);
+}
+
+bool forEachLetterSet(std::span<const LetterSource> sources, std::FILE* input, std::FILE* err,
+                      const engine::LetterLineSplitter::Sink& onEntry, std::size_t longestLine) {
+    bool allRead = true;
+    for (const LetterSource& source : sources) {
+        if (source.kind == LetterSource::Kind::Argument) {
+            onEntry(decodeTyped(source.text));  // malformed bytes kept, for the tsv echo
+            continue;
+        }
+        try {
+            readLetterSets(source.text, input, onEntry, longestLine);
+        } catch (const LetterFileError& failure) {
+            std::fprintf(err, "%s\n", diagnostic(failure.what()).c_str());
+            allRead = false;
+        }
+    }
+    return allRead;
 }
 
 }  // namespace wordloom::cli

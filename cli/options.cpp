@@ -6,7 +6,7 @@
 #include <cctype>
 #include <cstdint>
 
-#include "engine/phrase.h"
+#include "engine/phrases/phrase.h"
 #include "engine/text.h"
 
 namespace wordloom::cli {
@@ -14,64 +14,6 @@ namespace wordloom::cli {
 namespace {
 
 constexpr int minLength = 2;
-
-// Long-only options get values outside the range of characters.
-enum LongOnly : int { FormatOption = 256, MaxWordsOption };
-
-constexpr OptionSpec optionSpecs[] = {
-    {'d', "dictionary", 'd', "FILE", "word list to use (default: words.dic beside the program)",
-     "One word per line in UTF-8; items separated by commas and double-quoted items are "
-     "understood too. Words of fewer than two characters are left out. The default is the "
-     "window's own list (see FILES)."},
-    {'f', "file", 'f', "FILE",
-     "read letter sets from FILE, one per line; \"-\" reads standard input; may be given more "
-     "than once",
-     "Spaces at both ends of a line are dropped; empty lines are passed over. A line may end in "
-     "LF, CR LF or CR. Letter sets given as arguments and letter files run in the order of the "
-     "command line."},
-    {'a', "anagrams", 'a', nullptr,
-     "phrase mode: list the phrase anagrams of each letter set, every way to use all its letters "
-     "in dictionary words",
-     "Each letter set is a phrase. Characters that are not letters (blanks, hyphens, "
-     "apostrophes, digits) are dropped and letters are matched as lower case; a \"?\" is a blank "
-     "that stands for exactly one letter. Each anagram is one line: its words separated by one "
-     "space, longest first, words of equal length in dictionary order; a word may occur more "
-     "than once, and each set of words is listed once. A phrase holds at most 64 letters and "
-     "blanks. The lines come in the same order for any number of threads, and they are written "
-     "as they are found, so memory stays small however many there are."},
-    {'l', "lengths", 'l', "LIST",
-     "word lengths to list, such as 2-8, 4,5,6 or 9- (9 and longer): 2 to 27 (default: 2-8); "
-     "with -a, the lengths of the words of an anagram, 2 to 64 (default: 2-)",
-     "LIST is a comma-separated list of lengths and ranges, such as 2,4-6; a range without an "
-     "end, such as 3-, takes every length from its start on. A length counts the characters of "
-     "a word."},
-    {MaxWordsOption, "max-words", 0, "N", "with -a: at most N words in an anagram",
-     "Words named with -c count too."},
-    {'c', "contain", 'c', "WORDS",
-     "with -a: only anagrams that hold these words, separated by blanks; may be given more than "
-     "once",
-     "The letters of the words come out of each phrase first, a blank of the phrase standing "
-     "in for a letter it lacks; a phrase that does not hold them gets a message and lists "
-     "nothing. The words need not be in the dictionary, and -l does not apply to them; they are "
-     "written lower-cased, their other characters dropped."},
-    {'n', "limit", 'n', "N", "with -a: at most N anagrams per phrase, then the next phrase",
-     nullptr},
-    {FormatOption, "format", 0, "FORMAT",
-     "how to write the results:\n"
-     "words: one word per line (default); with -a one anagram per line\n"
-     "tsv: the letter set as typed, a tab, the word or anagram\n"
-     "aligned: a column-aligned table, lines ending CR LF (not with -a)",
-     "The aligned table is the window's text export: the header line \"Unscramble Letters\", "
-     "then every word padded with spaces to the width of the widest possible cell and followed "
-     "by a tab."},
-    {'j', "jobs", 'j', "N", "match with up to N threads (default: one per processor)",
-     "The output is the same for any number of threads: rows come in the order of the letter "
-     "sets. N lies between 1 and 1024, but no more threads run than the processors the tool may "
-     "use, as more would only cost memory and time; where the system allows fewer threads or "
-     "has no memory for them, fewer run."},
-    {'h', "help", 'h', nullptr, "show this help and exit", nullptr},
-    {'V', "version", 'V', nullptr, "show the version and exit", nullptr},
-};
 
 // Decimal digits only (no sign, no blanks), at most 18 of them, so that nothing overflows.
 std::optional<std::uint64_t> parseNumber(std::string_view text) {
@@ -86,6 +28,22 @@ std::optional<std::uint64_t> parseNumber(std::string_view text) {
         value = value * 10 + static_cast<std::uint64_t>(c - '0');
     }
     return value;
+}
+
+// Why `text` is no whole number from `least` to `most`, in words that end a message; empty when
+// it is one.
+std::string countProblem(std::string_view text, std::uint64_t least, std::uint64_t most) {
+    const bool digits = !text.empty() && std::all_of(text.begin(), text.end(), [](char c) {
+        return c >= '0' && c <= '9';
+    });
+    const auto value = parseNumber(text);
+    if (value && *value >= least && *value <= most) {
+        return {};
+    }
+    if (digits && (!value || *value > most)) {
+        return "the number is too large: use at most " + std::to_string(most);
+    }
+    return "use a whole number of " + std::to_string(least) + " or more";
 }
 
 std::optional<OutputFormat> parseFormat(std::string_view text) {
@@ -108,10 +66,10 @@ std::string quoted(std::string_view text) {
 }
 
 bool hasShortName(int reported) {
-    return std::any_of(std::begin(optionSpecs), std::end(optionSpecs),
-                       [reported](const OptionSpec& entry) {
-                           return entry.shortName != 0 && entry.shortName == reported;
-                       });
+    const std::span<const OptionEntry> table = optionTable();
+    return std::any_of(table.begin(), table.end(), [reported](const OptionEntry& entry) {
+        return entry.shortName != 0 && entry.shortName == reported;
+    });
 }
 
 // The option as the user wrote it: "--name" without any "=value", or "-c" out of a cluster.
@@ -133,7 +91,7 @@ struct GetoptTables {
     std::string shortOptions = "-:";
 
     GetoptTables() {
-        for (const OptionSpec& entry : optionSpecs) {
+        for (const OptionEntry& entry : optionTable()) {
             const int hasArgument = entry.argument != nullptr ? required_argument : no_argument;
             longOptions.push_back({entry.longName, hasArgument, nullptr, entry.id});
             if (entry.shortName != 0) {
@@ -147,127 +105,11 @@ struct GetoptTables {
     }
 };
 
-// The option's names as help and manual show them, before the argument: "-d, --dictionary".
-std::string optionLabel(const OptionSpec& entry) {
-    std::string label = entry.shortName != 0 ? std::string{'-', entry.shortName, ',', ' '} : "    ";
-    return label + "--" + entry.longName;
-}
-
-// Help layout: descriptions start in this column and lines stay within the width.
-constexpr std::size_t helpColumn = 25;
-constexpr std::size_t helpWidth = 79;
-
-// Appends `text` word by word from column `at`, wrapping to `helpColumn` before `helpWidth`;
-// each '\n' in `text` starts a new line in that column.
-void appendWrapped(std::string& out, std::string_view text, std::size_t at) {
-    while (true) {
-        const std::size_t end = text.find('\n');
-        std::string_view line = text.substr(0, end);
-        bool lineStart = true;
-        while (!line.empty()) {
-            const std::size_t space = line.find(' ');
-            const std::string_view word = line.substr(0, space);
-            line.remove_prefix(space == std::string_view::npos ? line.size() : space + 1);
-            if (!lineStart && at + 1 + word.size() > helpWidth) {
-                out.append("\n").append(helpColumn, ' ');
-                at = helpColumn;
-                lineStart = true;
-            }
-            if (!lineStart) {
-                out.push_back(' ');
-                ++at;
-            }
-            out.append(word);
-            at += word.size();
-            lineStart = false;
-        }
-        out.push_back('\n');
-        if (end == std::string_view::npos) {
-            return;
-        }
-        text.remove_prefix(end + 1);
-        out.append(helpColumn, ' ');
-        at = helpColumn;
-    }
-}
-
-bool isWordCharacter(char c) {
-    return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '_';
-}
-
-// One line of plain text as roff: backslashes escaped, a dash that starts a word (an option, "-"
-// for standard input) as a minus sign, and `argument` in italics wherever it stands as a word of
-// its own.
-std::string roffEscaped(std::string_view text, std::string_view argument) {
-    std::string out;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        const bool wordStart = i == 0 || !isWordCharacter(text[i - 1]);
-        if (!argument.empty() && wordStart && text.substr(i).starts_with(argument) &&
-            (i + argument.size() == text.size() || !isWordCharacter(text[i + argument.size()]))) {
-            out.append("\\fI").append(argument).append("\\fR");
-            i += argument.size() - 1;
-        } else if (c == '\\') {
-            out.append("\\e");
-        } else if (c == '-' &&
-                   (i == 0 || text[i - 1] == ' ' || text[i - 1] == '"' || text[i - 1] == '(')) {
-            out.append("\\-");
-        } else {
-            out.push_back(c);
-        }
-    }
-    return out;
-}
-
-// Roff input lines for escaped text: each sentence on a line of its own, lines broken at blanks
-// to stay within 80 bytes, and a line that would begin with a control character protected.
-void appendRoffLines(std::string& out, std::string_view escaped) {
-    constexpr std::size_t width = 79;
-    std::string line;
-    const auto endLine = [&] {
-        if (line.starts_with('.') || line.starts_with('\'')) {
-            out += "\\&";
-        }
-        out.append(line).push_back('\n');
-        line.clear();
-    };
-    while (!escaped.empty()) {
-        const std::size_t space = escaped.find(' ');
-        const std::string_view word = escaped.substr(0, space);
-        escaped.remove_prefix(space == std::string_view::npos ? escaped.size() : space + 1);
-        if (!line.empty() && line.size() + 1 + word.size() > width) {
-            endLine();
-        }
-        if (!line.empty()) {
-            line.push_back(' ');
-        }
-        line.append(word);
-        if (word.ends_with('.')) {
-            endLine();
-        }
-    }
-    if (!line.empty()) {
-        endLine();
-    }
-}
-
-// Plain text as roff lines; each '\n' in `text` becomes a line break.
-std::string roffText(std::string_view text, const char* argument) {
-    std::string out;
-    while (true) {
-        const std::size_t end = text.find('\n');
-        appendRoffLines(out, roffEscaped(text.substr(0, end), argument != nullptr ? argument : ""));
-        if (end == std::string_view::npos) {
-            return out;
-        }
-        out += ".br\n";
-        text.remove_prefix(end + 1);
-    }
-}
-
-// Splits `text` at blanks into the words an anagram must hold. A word must hold a letter, and a
-// blank cannot stand in it (it would be no word): either is a usage error, returned as such.
-std::string addContainedWords(std::string_view text, std::vector<std::string>& words) {
+// Splits `text` at blanks into the words an anagram must hold (-c) or leave out (-x). A word
+// must hold a letter, and a blank cannot stand in it (it would be no word): either is a usage
+// error, returned as such.
+std::string addWords(std::string_view text, std::vector<std::string>& words, char option) {
+    const std::string kind = option == 'c' ? "word to contain " : "word to exclude ";
     std::size_t count = 0;
     while (true) {
         const std::size_t start = text.find_first_not_of(" \t");
@@ -279,16 +121,16 @@ std::string addContainedWords(std::string_view text, std::vector<std::string>& w
         text.remove_prefix(word.size());
         const std::u16string units = engine::decodeUtf8(word);
         if (units.find(u'?') != std::u16string::npos) {
-            return "invalid word to contain " + quoted(word) + ": it cannot hold a \"?\"";
+            return "invalid " + kind + quoted(word) + ": it cannot hold a \"?\"";
         }
         if (std::none_of(units.begin(), units.end(), engine::isPhraseLetter)) {
-            return "invalid word to contain " + quoted(word) + ": it holds no letter";
+            return "invalid " + kind + quoted(word) + ": it holds no letter";
         }
         words.emplace_back(word);
         ++count;
     }
     if (count == 0) {
-        return "option '-c' needs at least one word";
+        return std::string("option '-") + option + "' needs at least one word";
     }
     return {};
 }
@@ -302,16 +144,38 @@ bool fitsInPhrase(std::string_view text) {
     }
 }
 
+// The first range of a length list that runs backwards ("5-3"), or nothing.
+std::string reversedRange(std::string_view text) {
+    while (!text.empty()) {
+        const std::string_view item = text.substr(0, text.find(','));
+        const std::size_t dash = item.find('-');
+        if (dash != std::string_view::npos) {
+            const auto from = parseNumber(item.substr(0, dash));
+            const auto to = parseNumber(item.substr(dash + 1));
+            if (from && to && *from > *to) {
+                return std::string(item);
+            }
+        }
+        text.remove_prefix(std::min(text.size(), item.size() + 1));
+    }
+    return {};
+}
+
 // What the mode decides once the whole command line is read: the range of -l, the options that
 // only phrase mode takes, and phrases on the command line that are too long to run.
 std::string checkMode(Options& options, const std::optional<std::string>& lengthsText,
                       const std::string& phraseOnly) {
     const int longest = options.anagrams ? longestPhraseWord : longestWordLength;
+    const int shortest = options.anagrams ? 1 : minLength;
     if (lengthsText) {
-        const auto bits = parseLengths(*lengthsText, longest);
+        const auto bits = parseLengths(*lengthsText, longest, shortest);
         if (!bits) {
-            return "invalid word lengths " + quoted(*lengthsText) + ": lengths lie between 2 and " +
-                   std::to_string(longest) +
+            if (const std::string reversed = reversedRange(*lengthsText); !reversed.empty()) {
+                return "invalid word lengths " + quoted(*lengthsText) + ": the range " +
+                       quoted(reversed) + " runs backwards";
+            }
+            return "invalid word lengths " + quoted(*lengthsText) + ": lengths lie between " +
+                   std::to_string(shortest) + " and " + std::to_string(longest) +
                    (options.anagrams ? ", as in 3- or 2-8" : ", as in 2-8, 4,5,6 or 9-");
         }
         options.lengths = wordLengthMask(*bits);
@@ -326,6 +190,10 @@ std::string checkMode(Options& options, const std::optional<std::string>& length
     if (options.format == OutputFormat::Aligned) {
         return "the aligned format does not go with -a: use words or tsv";
     }
+    if (options.minWords > options.maxWords) {
+        return "--min-words " + std::to_string(options.minWords) + " is more than --max-words " +
+               std::to_string(options.maxWords);
+    }
     for (const LetterSource& source : options.sources) {
         if (source.kind == LetterSource::Kind::Argument && !fitsInPhrase(source.text)) {
             return "the phrase " + quoted(source.text) + " is too long: a phrase holds at most " +
@@ -335,13 +203,156 @@ std::string checkMode(Options& options, const std::optional<std::string>& length
     return {};
 }
 
-}  // namespace
+// What the options read so far leave for the end of the command line.
+struct CommandLine {
+    Options& options;
+    std::optional<std::string> lengthsText;  // read once the mode is known: it sets the longest
+    std::string phraseOnly;                  // the first option given that needs -a
+};
 
-std::span<const OptionSpec> optionTable() {
-    return optionSpecs;
+// "unknown option '--x'", or that an option without a value got one ("--help=x": getopt_long
+// refuses it as it does an unknown option).
+std::string unknownOption(std::string_view typed) {
+    const std::string name = optionName(typed, optopt);
+    if (optopt != 0 && typed.starts_with("--") && typed.find('=') != typed.npos) {
+        return "option " + quoted(name) + " takes no value";
+    }
+    return "unknown option " + quoted(name);
 }
 
-std::optional<std::uint64_t> parseLengths(std::string_view text, int longest) {
+void notePhraseOnly(CommandLine& line, const char* name) {
+    if (line.phraseOnly.empty()) {
+        line.phraseOnly = name;
+    }
+}
+
+// The largest count -n takes, and the most words of an anagram a count may name.
+constexpr std::uint64_t maxCount = 999'999'999'999'999'999;
+constexpr std::uint64_t maxWordCount = 999'999;
+
+// --max-words, --min-words and --words N (both at once).
+std::string applyWordCount(int option, std::string_view value, CommandLine& line) {
+    const char* name = option == MaxWordsOption   ? "--max-words"
+                       : option == MinWordsOption ? "--min-words"
+                                                  : "--words";
+    notePhraseOnly(line, name);
+    if (std::string problem = countProblem(value, 1, maxWordCount); !problem.empty()) {
+        return "invalid number of words " + quoted(value) + ": " + problem;
+    }
+    const auto count = static_cast<std::uint32_t>(*parseNumber(value));
+    if (option != MinWordsOption) {
+        line.options.maxWords = count;
+    }
+    if (option != MaxWordsOption) {
+        line.options.minWords = count;
+    }
+    return {};
+}
+
+// Takes one option of phrase mode into the options; returns a usage error or nothing.
+std::string applyPhraseOption(int option, std::string_view value, CommandLine& line) {
+    Options& options = line.options;
+    switch (option) {
+        case MaxWordsOption:
+        case MinWordsOption:
+        case WordsOption:
+            return applyWordCount(option, value, line);
+        case 'c':
+        case 'x':
+            notePhraseOnly(line, option == 'c' ? "-c" : "-x");
+            return addWords(value, option == 'c' ? options.contain : options.exclude,
+                            static_cast<char>(option));
+        case 'n':
+            notePhraseOnly(line, "-n");
+            if (std::string problem = countProblem(value, 1, maxCount); !problem.empty()) {
+                return "invalid limit " + quoted(value) + ": " +
+                       (problem.starts_with("the") ? problem
+                                                   : "use a whole number of anagrams of 1 or more");
+            }
+            options.limit = *parseNumber(value);
+            return {};
+        case OnlyFromOption:
+            notePhraseOnly(line, "--only-from");
+            if (value.empty()) {
+                return "the --only-from file name must not be empty";
+            }
+            options.onlyFromPath = value;
+            return {};
+        case NoRepeatOption:
+            notePhraseOnly(line, "--no-repeat");
+            options.noRepeat = true;
+            return {};
+        case OrderOption:
+            notePhraseOnly(line, "--order");
+            if (value == "best" || value == "found") {
+                options.order =
+                    value == "best" ? engine::PhraseOrder::BestFirst : engine::PhraseOrder::Found;
+                return {};
+            }
+            return "invalid order " + quoted(value) + ": use best or found";
+        case ProgressOption:
+        case NoProgressOption:
+            notePhraseOnly(line, option == ProgressOption ? "--progress" : "--no-progress");
+            options.progress = option == ProgressOption ? ProgressChoice::On : ProgressChoice::Off;
+            return {};
+        default:
+            return "unknown option " + quoted(optionName("", option));
+    }
+}
+
+// Takes one option (or a letter set, as 1) into the options; returns a usage error or nothing.
+std::string applyOption(int option, std::string_view value, CommandLine& line) {
+    Options& options = line.options;
+    switch (option) {
+        case 1:
+            options.sources.push_back({LetterSource::Kind::Argument, std::string(value)});
+            return {};
+        case 'd':
+            if (value.empty()) {
+                // An empty name would otherwise quietly mean the bundled words.dic.
+                return "the dictionary file name must not be empty";
+            }
+            options.dictionaryPath = value;
+            return {};
+        case 'f':
+            options.sources.push_back({LetterSource::Kind::File, std::string(value)});
+            return {};
+        case 'l':
+            line.lengthsText = value;
+            return {};
+        case 'a':
+            options.anagrams = true;
+            return {};
+        case FormatOption:
+            if (auto format = parseFormat(value)) {
+                options.format = *format;
+                return {};
+            }
+            return "invalid format " + quoted(value) + ": use words, tsv or aligned";
+        case 'j':
+            if (auto jobs = parseJobs(value)) {
+                options.jobs = *jobs;
+                return {};
+            }
+            if (std::string problem = countProblem(value, 1, maxJobs); problem.starts_with("the")) {
+                return "invalid number of jobs " + quoted(value) + ": " + problem;
+            }
+            return "invalid number of jobs " + quoted(value) + ": use a whole number from 1 to " +
+                   std::to_string(maxJobs);
+        case 'h':
+            options.showHelp = true;
+            return {};
+        case 'V':
+            options.showVersion = true;
+            return {};
+        default:
+            return applyPhraseOption(option, value, line);
+    }
+}
+
+}  // namespace
+
+std::optional<std::uint64_t> parseLengths(std::string_view text, int longest, int shortest) {
     std::uint64_t bits = 0;
     while (true) {
         const std::size_t comma = text.find(',');
@@ -354,7 +365,8 @@ std::optional<std::uint64_t> parseLengths(std::string_view text, int longest) {
             to = dash + 1 == item.size() ? std::optional<std::uint64_t>(longest)
                                          : parseNumber(item.substr(dash + 1));
         }
-        if (!from || !to || *from < minLength || *to > static_cast<std::uint64_t>(longest) ||
+        if (!from || !to || *from < static_cast<std::uint64_t>(shortest) ||
+            *to > static_cast<std::uint64_t>(longest) ||
             *from > *to) {
             return std::nullopt;
         }
@@ -383,197 +395,45 @@ ParseResult parseOptions(int argc, char* argv[], bool inputIsTerminal) {
     static const GetoptTables tables;
 
     ParseResult result;
-    Options& options = result.options;
-    std::optional<std::string> lengthsText;
-    std::string phraseOnly;  // the first option given that needs -a
+    CommandLine line{result.options, std::nullopt, {}};
     opterr = 0;
     optind = 0;  // restarts getopt's scan, which matters when a process parses more than once
     int option;
     while ((option = getopt_long(argc, argv, tables.shortOptions.c_str(), tables.longOptions.data(),
                                  nullptr)) != -1) {
-        const std::string_view value = optarg ? optarg : "";
-        switch (option) {
-            case 1:
-                options.sources.push_back({LetterSource::Kind::Argument, std::string(value)});
-                break;
-            case 'd':
-                if (value.empty()) {
-                    // An empty name would otherwise quietly mean the bundled words.dic.
-                    result.error = "the dictionary file name must not be empty";
-                    return result;
-                }
-                options.dictionaryPath = value;
-                break;
-            case 'f':
-                options.sources.push_back({LetterSource::Kind::File, std::string(value)});
-                break;
-            case 'l':
-                // Read once the mode is known: it sets the longest length.
-                lengthsText = value;
-                break;
-            case 'a':
-                options.anagrams = true;
-                break;
-            case MaxWordsOption:
-                if (auto count = parseNumber(value); count && *count >= 1 && *count <= 999999) {
-                    options.maxWords = static_cast<std::uint32_t>(*count);
-                    phraseOnly = phraseOnly.empty() ? "--max-words" : phraseOnly;
-                } else {
-                    result.error = "invalid number of words " + quoted(value) +
-                                   ": use a whole number of 1 or more";
-                    return result;
-                }
-                break;
-            case 'c':
-                if (std::string problem = addContainedWords(value, options.contain);
-                    !problem.empty()) {
-                    result.error = problem;
-                    return result;
-                }
-                phraseOnly = phraseOnly.empty() ? "-c" : phraseOnly;
-                break;
-            case 'n':
-                if (auto count = parseNumber(value); count && *count >= 1) {
-                    options.limit = *count;
-                    phraseOnly = phraseOnly.empty() ? "-n" : phraseOnly;
-                } else {
-                    result.error = "invalid limit " + quoted(value) +
-                                   ": use a whole number of anagrams of 1 or more";
-                    return result;
-                }
-                break;
-            case FormatOption:
-                if (auto format = parseFormat(value)) {
-                    options.format = *format;
-                } else {
-                    result.error =
-                        "invalid format " + quoted(value) + ": use words, tsv or aligned";
-                    return result;
-                }
-                break;
-            case 'j':
-                if (auto jobs = parseJobs(value)) {
-                    options.jobs = *jobs;
-                } else {
-                    result.error = "invalid number of jobs " + quoted(value) +
-                                   ": use a whole number from 1 to " + std::to_string(maxJobs);
-                    return result;
-                }
-                break;
-            case 'h':
-                options.showHelp = true;
-                break;
-            case 'V':
-                options.showVersion = true;
-                break;
-            case ':':
-                result.error =
-                    "option " + quoted(optionName(argv[optind - 1], optopt)) + " needs a value";
-                return result;
-            default: {
-                const std::string_view typed = argv[optind - 1];
-                const std::string name = optionName(typed, optopt);
-                // getopt_long refuses "--help=x" as it does an unknown option; say which it is.
-                if (optopt != 0 && typed.starts_with("--") && typed.find('=') != typed.npos) {
-                    result.error = "option " + quoted(name) + " takes no value";
-                } else {
-                    result.error = "unknown option " + quoted(name);
-                }
-                return result;
-            }
+        if (option == ':') {
+            result.error =
+                "option " + quoted(optionName(argv[optind - 1], optopt)) + " needs a value";
+        } else if (option == '?') {
+            result.error = unknownOption(argv[optind - 1]);
+        } else {
+            result.error = applyOption(option, optarg ? optarg : "", line);
+        }
+        if (!result.error.empty()) {
+            return result;
         }
     }
+    Options& options = result.options;
     // Everything after "--" is a letter set, even when it starts with a dash.
     for (int i = optind; i < argc; ++i) {
         options.sources.push_back({LetterSource::Kind::Argument, argv[i]});
     }
-    result.error = checkMode(options, lengthsText, phraseOnly);
+    result.error = checkMode(options, line.lengthsText, line.phraseOnly);
     if (!result.error.empty()) {
         return result;
     }
     if (options.sources.empty() && !options.showHelp && !options.showVersion) {
         if (inputIsTerminal) {
-            result.error = "no letter sets given: name them as arguments or read them with -f FILE";
+            result.error = options.anagrams
+                               ? "no phrase given: name phrases as arguments or read them with -f "
+                                 "FILE"
+                               : "no letter sets given: name them as arguments or read them with "
+                                 "-f FILE";
         } else {
             options.sources.push_back({LetterSource::Kind::File, "-"});
         }
     }
     return result;
-}
-
-std::string usageText() {
-    std::string text =
-        "Usage: wordloom-unscramble [OPTION]... [LETTERS]...\n"
-        "  or:  wordloom-unscramble -a [OPTION]... [PHRASE]...\n"
-        "Lists every dictionary word that each letter set spells; \"?\" stands for any one\n"
-        "letter. With -a, lists every way to spell all the letters of each phrase with\n"
-        "dictionary words instead. Letter sets run in the order given. With no LETTERS\n"
-        "and no -f, they are read from standard input, one per line, unless it is a\n"
-        "terminal.\n"
-        "\n"
-        "Options:\n";
-    for (const OptionSpec& entry : optionSpecs) {
-        std::string label = "  " + optionLabel(entry);
-        if (entry.argument != nullptr) {
-            label.append(" ").append(entry.argument);
-        }
-        text += label;
-        if (label.size() + 2 <= helpColumn) {
-            text.append(helpColumn - label.size(), ' ');
-        } else {
-            text.append("\n").append(helpColumn, ' ');
-        }
-        appendWrapped(text, entry.description, helpColumn);
-    }
-    text +=
-        "\n"
-        "Letter sets shorter than 2 or longer than 27 characters are passed over, and\n"
-        "lines of letter files lose their spaces at both ends. With -a, characters\n"
-        "other than letters and \"?\" are dropped, and a phrase holds at most 64 letters\n"
-        "and blanks. Input and output are UTF-8.\n"
-        "\n"
-        "Examples:\n"
-        "  wordloom-unscramble -l 7-8 tatuprec wireless\n"
-        "  wordloom-unscramble -l 9- 'scrambling?'\n"
-        "  wordloom-unscramble -a 'slot machines' | head\n"
-        "  wordloom-unscramble -a -l 4- --max-words 3 -c 'slot' 'slot machines'\n"
-        "  wordloom-unscramble -a --format tsv -n 10 -f phrases.txt\n"
-        "\n"
-        "Exit status: 0 on success, 1 when a file cannot be read or written or a phrase\n"
-        "cannot run, 2 on a usage error.\n";
-    return text;
-}
-
-std::string versionText() {
-    return std::string(programName) + " " WORDLOOM_VERSION "\n";
-}
-
-std::string manualOptions() {
-    std::string text = ".SH OPTIONS\n";
-    for (const OptionSpec& entry : optionSpecs) {
-        text += ".TP\n";
-        if (entry.shortName != 0) {
-            text.append("\\fB\\-").push_back(entry.shortName);
-            text += "\\fR, ";
-        }
-        text.append("\\fB\\-\\-").append(entry.longName).append("\\fR");
-        if (entry.argument != nullptr) {
-            text.append(" \\fI").append(entry.argument).append("\\fR");
-        }
-        text += "\n";
-        // The help's phrase becomes the manual's sentence.
-        std::string description = entry.description;
-        description[0] =
-            static_cast<char>(std::toupper(static_cast<unsigned char>(description[0])));
-        if (description.back() != '.') {
-            description += '.';
-        }
-        text += roffText(description, entry.argument);
-        if (entry.manualNote != nullptr) {
-            text += ".IP\n" + roffText(entry.manualNote, entry.argument);
-        }
-    }
-    return text;
 }
 
 }  // namespace wordloom::cli

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "engine/length_filter.h"
-#include "engine/phrase_search.h"
+#include "engine/phrases/phrase_search.h"
 
 namespace wordloom::cli {
 
@@ -27,6 +27,10 @@ struct LetterSource {
 inline constexpr int longestWordLength = 27;
 inline constexpr int longestPhraseWord = engine::kMaxPhraseLetters;
 
+// Whether phrase mode shows its progress line: Auto shows it where it cannot get in the way of
+// the results (see PhraseProgress).
+enum class ProgressChoice { Auto, On, Off };
+
 struct Options {
     std::string dictionaryPath;  // empty: words.dic beside the program
     std::vector<LetterSource> sources;
@@ -39,16 +43,36 @@ struct Options {
     // Phrase mode (-a): each letter set is a phrase whose anagrams are listed.
     bool anagrams = false;
     engine::PhraseLengths phraseLengths = engine::phraseLengthsBetween(2, longestPhraseWord);
+    std::uint32_t minWords = 1;
     std::uint32_t maxWords = engine::kNoWordLimit;
     std::vector<std::string> contain;               // words every anagram holds, as typed (UTF-8)
+    std::vector<std::string> exclude;               // words no anagram uses, as typed (UTF-8)
+    std::string onlyFromPath;                       // empty: every word of the dictionary
+    bool noRepeat = false;
+    engine::PhraseOrder order = engine::PhraseOrder::BestFirst;
     std::uint64_t limit = engine::kNoAnagramLimit;  // anagrams per phrase
+    ProgressChoice progress = ProgressChoice::Auto;
 };
+
+// Long-only options get ids outside the range of characters.
+enum LongOption : int {
+    FormatOption = 256,
+    MaxWordsOption,
+    MinWordsOption,
+    WordsOption,
+    NoRepeatOption,
+    OnlyFromOption,
+    OrderOption,
+    ProgressOption,
+    NoProgressOption,
+};
+
 
 // One command-line option. The table of these is the only description of the options: the
 // getopt_long tables, the --help text and the OPTIONS section of the manual page are all made
 // from it, so they cannot disagree. A new option is one more row and one more case in
 // parseOptions.
-struct OptionSpec {
+struct OptionEntry {
     int id;                   // what getopt_long returns: the short letter, or a value above 255
     const char* longName;     // without the leading dashes
     char shortName;           // 0: the option has a long name only
@@ -57,7 +81,7 @@ struct OptionSpec {
     const char* manualNote;   // more for the manual page only; nullptr: nothing more
 };
 
-std::span<const OptionSpec> optionTable();
+std::span<const OptionEntry> optionTable();
 
 struct ParseResult {
     Options options;
@@ -70,9 +94,9 @@ struct ParseResult {
 ParseResult parseOptions(int argc, char* argv[], bool inputIsTerminal = true);
 
 // "2-8", "4,5,6", an open range "9-" (9 to `longest`) or a mix such as "2,4-6,9-"; every length
-// must lie in 2..`longest`. Bit n - 1 of the result stands for length n, as in
+// must lie in `shortest`..`longest`. Bit n - 1 of the result stands for length n, as in
 // engine::PhraseLengths.
-std::optional<std::uint64_t> parseLengths(std::string_view text, int longest);
+std::optional<std::uint64_t> parseLengths(std::string_view text, int longest, int shortest = 2);
 
 // The same lengths as the word mode's filter (bit n for length n; `bits` holds lengths up to
 // longestWordLength only).

@@ -8,9 +8,15 @@
 #include <string>
 #include <thread>
 
-#include "engine/phrase_search.h"
+#include "cli/options.h"
+#include "engine/phrases/phrase_search.h"
 
 namespace wordloom::cli {
+
+// Whether phrase mode shows its progress line on `err`: never when it is no terminal; with
+// ProgressChoice::Auto, not either while the results go to a terminal, or through a pipe to a
+// program (a pager, head) on the terminal of `err`, where the line would mix with them.
+bool showsProgress(ProgressChoice choice, std::FILE* out, std::FILE* err);
 
 // The one-line progress display of phrase mode on a terminal: once a phrase has run for a while,
 // "wordloom-unscramble: N anagrams so far, phrase i of n" on standard error, redrawn a few times
@@ -31,9 +37,15 @@ public:
     // The phrase has ended: the line, if shown, is cleared.
     void finish();
 
-    // Lines are about to be written. When they go to the same terminal, the display steps aside
-    // first (and comes back at its next redraw), so that it never ends up inside the results.
+    // Lines are about to be written, and have been. When they go to the same terminal, the
+    // display steps aside before and stays away until they are out (it comes back at its next
+    // redraw), so that it never ends up inside the results.
     void beforeOutput();
+    void afterOutput();
+
+    // The display is on and the results go to a terminal too (--progress): they must reach it
+    // as whole lines before the display comes back.
+    bool sharesTerminal() const { return m_enabled && m_outputIsTerminal; }
 
 private:
     void loop();
@@ -51,6 +63,7 @@ private:
     std::size_t m_total = 0;
     std::chrono::steady_clock::time_point m_started;
     bool m_shown = false;
+    bool m_writing = false;  // results are on their way to the shared terminal
     std::string m_lastLine;  // as last drawn, so that an unchanged line is not drawn again
     bool m_closing = false;
     std::thread m_thread;

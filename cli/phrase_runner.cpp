@@ -11,45 +11,45 @@
 #include <csignal>
 #include <cstring>
 #include <exception>
+#include <filesystem>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 
 #include "cli/batch_runner.h"
 #include "cli/letter_input.h"
 #include "cli/phrase_progress.h"
 #include "cli/unscramble_tool.h"
-#include "engine/phrase.h"
-#include "engine/phrase_search.h"
+#include "engine/phrases/phrase.h"
+#include "engine/phrases/phrase_search.h"
 #include "engine/text.h"
 
 namespace wordloom::cli {
 
 namespace {
 
-// A line of a letter file is kept up to this many code units: room for a phrase of 64 letters
-// with plenty of blanks and punctuation between them. A longer line is refused whole.
-constexpr std::size_t longestPhraseLine = 1023;
+// A line of a letter file is kept up to this many code units: the phrase limit is on its letters
+// and blanks, so a line may hold far more (punctuation, emoji); only an endless line is refused.
+constexpr std::size_t longestPhraseLine = 65535;
 
-// Thrown when the reader of the results has gone away (EPIPE): the run ends without a message.
-class ReaderGone : public std::runtime_error {
-public:
-    ReaderGone() : std::runtime_error("the reader of the results has gone") {}
-};
-
-std::string quoted(std::string_view text) {
+std::string singleQuoted(std::string_view text) {
     std::string result(1, '\'');
     result.append(text).push_back('\'');
     return result;
 }
 
-// A phrase as messages show it: its first 40 code units, as typed.
+// A phrase as messages show it: its first 40 code units, as typed, never half a character.
 std::string shown(std::u16string_view typed) {
-    constexpr std::size_t shownUnits = 40;
+    std::size_t shownUnits = 40;
     if (typed.size() <= shownUnits) {
-        return quoted(engine::encodeUtf8(typed));
+        return singleQuoted(engine::encodeUtf8(typed));
     }
-    return quoted(engine::encodeUtf8(typed.substr(0, shownUnits)) + "...");
+    if (typed[shownUnits - 1] >= 0xD800 && typed[shownUnits - 1] <= 0xDBFF) {
+        --shownUnits;  // the first half of a pair: the character goes whole to the "..."
+    }
+    return singleQuoted(engine::encodeUtf8(typed.substr(0, shownUnits)) + "...");
 }
 
 // The lines are written on the thread that runs the search; a write it is blocked in (a reader
@@ -69,21 +69,23 @@ public:
         m_progress.beforeOutput();
         if (std::fflush(m_out) != 0) {
             m_error = errno != 0 ? errno : EIO;
+            m_progress.afterOutput();
             return false;
         }
         while (!lines.empty()) {
             const ssize_t written = ::write(fileno(m_out), lines.data(), lines.size());
             if (written < 0 && errno != EINTR) {
                 m_error = errno;
-                return false;
+                break;
             }
             if (interrupted.load()) {
                 m_error = EINTR;
-                return false;
+                break;
             }
             lines.remove_prefix(static_cast<std::size_t>(std::max<ssize_t>(written, 0)));
         }
-        return true;
+        m_progress.afterOutput();
+        return m_error == 0;
     }
 
     // Makes the lines so far leave the process, so that each phrase's lines are out before
@@ -100,9 +102,6 @@ public:
     }
 
     void throwIfFailed() const {
-        if (m_error == EPIPE) {
-            throw ReaderGone();
-        }
         if (m_error != 0) {
             throw OutputError(std::string("cannot write the results: ") + std::strerror(m_error));
         }
@@ -156,23 +155,69 @@ private:
     struct sigaction m_previous {};
 };
 
+// The words of the --only-from list as the search compares them (lower-cased, non-letters
+// dropped); null, after a message, when the list cannot be read.
+std::shared_ptr<const std::unordered_set<std::u16string>> readWordSet(const std::string& path,
+                                                                      std::FILE* err) {
+    std::error_code error;
+    if (path != "-" && !std::filesystem::exists(path, error)) {
+        std::fprintf(err, "%s\n", diagnostic("the --only-from list '" + path + "' is not found").c_str());
+        return nullptr;
+    }
+    if (std::filesystem::is_directory(path, error)) {
+        std::fprintf(err, "%s\n",
+                     diagnostic("the --only-from list '" + path + "' is a folder").c_str());
+        return nullptr;
+    }
+    try {
+        engine::DictionaryLoader loader(path == "-" ? "/dev/stdin" : path);
+        loader.keepOneLetterWords();
+        loader.open();
+        loader.readItems();
+        loader.close();
+        auto words = std::make_shared<std::unordered_set<std::u16string>>();
+        const engine::WordList& list = loader.dictionary()->words();
+        for (std::size_t i = 0; i < list.size(); ++i) {
+            std::u16string letters;
+            for (const char16_t unit : engine::toLowerCase(list[i])) {
+                if (engine::isPhraseLetter(unit)) {
+                    letters.push_back(unit);
+                }
+            }
+            words->insert(std::move(letters));
+        }
+        return words;
+    } catch (const std::exception& failure) {
+        std::fprintf(err, "%s\n", diagnostic(failure.what()).c_str());
+        return nullptr;
+    }
+}
+
 class PhraseRunner {
 public:
     PhraseRunner(const Options& options, const engine::Dictionary& dictionary, unsigned jobs,
-                 std::FILE* out, std::FILE* err, std::size_t knownPhrases)
+                 std::FILE* out, std::FILE* err, std::size_t knownPhrases,
+                 std::shared_ptr<const std::unordered_set<std::u16string>> onlyFrom)
         : m_index(dictionary.words()),
           m_jobs(jobs),
           m_err(err),
           m_knownPhrases(knownPhrases),
           m_tsv(options.format == OutputFormat::Tsv),
-          m_progress(err, isatty(fileno(err)) != 0, isatty(fileno(out)) != 0),
+          m_progress(err, showsProgress(options.progress, out, err), isatty(fileno(out)) != 0),
           m_sink(out, m_progress) {
         m_options.lengths = options.phraseLengths;
+        m_options.minWords = options.minWords;
         m_options.maxWords = options.maxWords;
         m_options.limit = options.limit;
+        m_options.order = options.order;
+        m_options.noRepeat = options.noRepeat;
         for (const std::string& word : options.contain) {
             m_options.contain.push_back(engine::decodeUtf8(word));
         }
+        for (const std::string& word : options.exclude) {
+            m_options.exclude.push_back(engine::decodeUtf8(word));
+        }
+        m_options.onlyFrom = std::move(onlyFrom);
     }
 
     // Lists the anagrams of one phrase as typed.
@@ -200,7 +245,10 @@ public:
                      " holds a line end, which a tsv line cannot show");
                 return;
             }
-            m_options.linePrefix = engine::encodeUtf8(typed) + "\t";
+            // A tab of the phrase is shown as a space, so that the line keeps two columns.
+            std::string shownPhrase = engine::encodeUtf8(typed);
+            std::replace(shownPhrase.begin(), shownPhrase.end(), '\t', ' ');
+            m_options.linePrefix = shownPhrase + "\t";
         }
         engine::PhraseControl control;
         m_progress.start(control, m_number, m_knownPhrases);
@@ -255,33 +303,22 @@ int runPhrases(const Options& options, const engine::Dictionary& dictionary, uns
         [](const LetterSource& source) { return source.kind == LetterSource::Kind::Argument; });
     int status = ExitSuccess;
     try {
+        std::shared_ptr<const std::unordered_set<std::u16string>> onlyFrom;
+        if (!options.onlyFromPath.empty()) {
+            onlyFrom = readWordSet(options.onlyFromPath, err);
+            if (!onlyFrom) {
+                return ExitFailure;
+            }
+        }
         PhraseRunner runner(options, dictionary, jobs, out, err,
-                            argumentsOnly ? options.sources.size() : 0);
+                            argumentsOnly ? options.sources.size() : 0, std::move(onlyFrom));
         const auto onEntry = [&runner](std::u16string&& phrase) { runner.run(phrase); };
-        for (const LetterSource& source : options.sources) {
-            if (source.kind == LetterSource::Kind::Argument) {
-                runner.run(engine::decodeUtf8(source.text));
-                continue;
-            }
-            try {
-                readLetterSets(source.text, in, onEntry, longestPhraseLine);
-            } catch (const OutputError&) {
-                throw;
-            } catch (const ReaderGone&) {
-                throw;
-            } catch (const std::bad_alloc&) {
-                throw;
-            } catch (const std::exception& failure) {
-                // The phrases read before the failure have run; the other files still run.
-                std::fprintf(err, "%s\n", diagnostic(failure.what()).c_str());
-                status = ExitFailure;
-            }
+        if (!forEachLetterSet(options.sources, in, err, onEntry, longestPhraseLine)) {
+            status = ExitFailure;
         }
         if (!runner.allRan()) {
             status = ExitFailure;
         }
-    } catch (const ReaderGone&) {
-        return ExitFailure;
     } catch (const OutputError& failure) {
         std::fprintf(err, "%s\n", diagnostic(failure.what()).c_str());
         return ExitFailure;

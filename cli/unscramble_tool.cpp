@@ -31,9 +31,29 @@ std::string dictionaryPath(const Options& options) {
     return (programFolder() / "words.dic").string();
 }
 
-bool isOrdinaryFile(const std::string& path) {
+// Why the dictionary cannot be read, or nothing: a regular file or any readable stream (a pipe,
+// "<(...)", "-" for standard input) will do.
+std::string dictionaryProblem(const std::string& path, const Options& options) {
+    if (path == "-") {
+        const bool inputTaken = options.sources.empty() ||
+                                std::any_of(options.sources.begin(), options.sources.end(),
+                                            [](const LetterSource& source) {
+                                                return source.kind == LetterSource::Kind::File &&
+                                                       source.text == "-";
+                                            });
+        return inputTaken ? "the dictionary cannot come from standard input (-d -) while the "
+                            "letter sets do: name them as arguments or with -f FILE"
+                          : "";
+    }
     std::error_code error;
-    return std::filesystem::is_regular_file(path, error);
+    const auto status = std::filesystem::status(path, error);
+    if (status.type() == std::filesystem::file_type::not_found) {
+        return "dictionary file not found: " + path;
+    }
+    if (status.type() == std::filesystem::file_type::directory) {
+        return "the dictionary '" + path + "' is a folder: name a word list inside it";
+    }
+    return {};
 }
 
 // The processors this process may run on (its affinity mask, which taskset and containers
@@ -62,8 +82,12 @@ void printLine(std::FILE* err, const std::string& text) {
 // fit in memory) would give partial answers, so it stops the tool; a list with more initial
 // letters than the alphabet only loses the initial-letter shortcut (the matcher still covers
 // every word), and UTF-16 text, a NUL byte or an empty list still load, so all are warnings.
-std::shared_ptr<const engine::Dictionary> loadDictionary(const std::string& path, std::FILE* err) {
-    engine::DictionaryLoader loader(path);
+std::shared_ptr<const engine::Dictionary> loadDictionary(const std::string& path, bool oneLetter,
+                                                          std::FILE* err) {
+    engine::DictionaryLoader loader(path == "-" ? "/dev/stdin" : path);
+    if (oneLetter) {
+        loader.keepOneLetterWords();
+    }
     try {
         loader.open();
         loader.readItems();
@@ -118,11 +142,13 @@ std::string warning(std::string_view message) {
 
 int runUnscramble(const Options& options, std::FILE* in, std::FILE* out, std::FILE* err) {
     const std::string path = dictionaryPath(options);
-    if (!isOrdinaryFile(path)) {
-        printLine(err, diagnostic("dictionary file not found: " + path));
+    if (const std::string problem = dictionaryProblem(path, options); !problem.empty()) {
+        printLine(err, diagnostic(problem));
         return ExitFailure;
     }
-    const std::shared_ptr<const engine::Dictionary> dictionary = loadDictionary(path, err);
+    // Phrase mode may use the list's one-letter words ("a", "I"); word mode never lists them.
+    const std::shared_ptr<const engine::Dictionary> dictionary =
+        loadDictionary(path, options.anagrams, err);
     if (!dictionary) {
         return ExitFailure;
     }
@@ -142,20 +168,8 @@ int runUnscramble(const Options& options, std::FILE* in, std::FILE* out, std::FI
         formatter.appendHeader(header);
         runner.write(header);
         const auto onEntry = [&runner](std::u16string&& letterSet) { runner.add(letterSet); };
-        for (const LetterSource& source : options.sources) {
-            if (source.kind == LetterSource::Kind::Argument) {
-                runner.add(decodeTyped(source.text));
-                continue;
-            }
-            try {
-                readLetterSets(source.text, in, onEntry);
-            } catch (const OutputError&) {
-                throw;
-            } catch (const std::exception& failure) {
-                // The letter sets read before the failure have run; the other files still run.
-                printLine(err, diagnostic(failure.what()));
-                status = ExitFailure;
-            }
+        if (!forEachLetterSet(options.sources, in, err, onEntry)) {
+            status = ExitFailure;
         }
         runner.finish();
     } catch (const OutputError& failure) {

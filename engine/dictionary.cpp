@@ -122,7 +122,8 @@ char16_t* decodeBytes(const unsigned char* from, const unsigned char* end, char1
     return out;
 }
 
-// Splits dictionary text into items and keeps those of two or more code units. Items end at a
+// Splits dictionary text into items and keeps those of `shortest` or more code units (two for the
+// word search, one for phrase anagrams, which may use "a" and "I"). Items end at a
 // comma, CR or LF (CR LF is simply two separators with an empty, dropped item between them).
 // Blanks before an item are skipped. An item that begins with a double quote runs to the closing
 // quote (or the end of the text) and may hold commas and line ends; whatever follows the closing
@@ -134,10 +135,10 @@ char16_t* decodeBytes(const unsigned char* from, const unsigned char* end, char1
 // the byte count suffices). The byte at `end` must be a '\n', which stops every scan. When the
 // text is `cutOff` by a read failure, the item that runs into its end is left out.
 void splitItems(const unsigned char* at, const unsigned char* const end, bool cutOff,
-                WordList& words) {
+                std::ptrdiff_t shortest, WordList& words) {
     char16_t* out = words.freeRoom();
     auto keep = [&](char16_t* const word) {
-        if (out - word > 1) {
+        if (out - word >= shortest) {
             words.appendWritten(word, static_cast<std::size_t>(out - word));
         } else {
             out = word;
@@ -356,7 +357,7 @@ void DictionaryLoader::readItems() {
         checkLoadFitsInMemory(m_memoryBytes, read.bytes.size(), items);
         words.reserve(words.textUnits() + static_cast<std::size_t>(end - from),
                       words.size() + items);
-        splitItems(from, end, failed, words);
+        splitItems(from, end, failed, m_shortestWord, words);
         words.seal();
     } catch (const std::bad_alloc&) {
         throw std::runtime_error("Not enough memory to read the dictionary '" + m_path + "'.");

@@ -50,6 +50,10 @@ public:
     // first. That caller calls releaseRetainedBlocks() once its buffers are made.
     void keepFreedBlocks() { m_keepFreedBlocks = true; }
 
+    // Keeps the list's one-letter words too (before readItems), for phrase anagrams; the word
+    // search leaves them out.
+    void keepOneLetterWords() { m_shortestWord = 1; }
+
     // The dictionary as built so far (complete after buildIndex).
     std::shared_ptr<const Dictionary> dictionary() const { return m_dictionary; }
 
@@ -70,6 +74,7 @@ private:
     bool m_looksLikeUtf16 = false;
     std::size_t m_nulByteLine = 0;
     bool m_keepFreedBlocks = false;
+    std::ptrdiff_t m_shortestWord = 2;
 };
 
 // All phases in order; throws on the first failure. For the batch tool and tests.

@@ -51,6 +51,9 @@ expect "" -j ''
 expect "" -a -c ''
 expect "" -a --max-words ''
 expect "" -a -n ''
+expect "" -a -x ''
+expect "best found " --order ''
+expect "--min-words " -a --min
 expect "--max-words " -a --max
 expect "" tca ''
 expect "" -- -

@@ -40,7 +40,7 @@ std::string installedPage() {
 TEST(UnscrambleManual, ListsEveryOptionOfTheTableOnce) {
     const std::string page = installedPage();
     ASSERT_FALSE(page.empty()) << compressedPage;
-    for (const OptionSpec& entry : optionTable()) {
+    for (const OptionEntry& entry : optionTable()) {
         std::string label;
         if (entry.shortName != 0) {
             label = std::string("\\fB\\-") + entry.shortName + "\\fR, ";
@@ -58,7 +58,7 @@ TEST(UnscrambleManual, ListsEveryOptionOfTheTableOnce) {
 // The hand-written parts (description, examples) may name only options the tool has.
 TEST(UnscrambleManual, NamesNoOptionTheToolLacks) {
     std::set<std::string> known;
-    for (const OptionSpec& entry : optionTable()) {
+    for (const OptionEntry& entry : optionTable()) {
         known.insert("--" + std::string(entry.longName));
         if (entry.shortName != 0) {
             known.insert(std::string{'-', entry.shortName});

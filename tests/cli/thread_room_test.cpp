@@ -17,8 +17,8 @@
 #include "cli/batch_runner.h"
 #include "cli/output_format.h"
 #include "engine/dictionary.h"
-#include "engine/phrase.h"
-#include "engine/phrase_search.h"
+#include "engine/phrases/phrase.h"
+#include "engine/phrases/phrase_search.h"
 
 namespace wordloom::cli {
 namespace {

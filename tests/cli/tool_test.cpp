@@ -119,8 +119,11 @@ TEST_F(UnscrambleTool, StopsWithExitStatus1WhenTheDictionaryIsMissing) {
     for (const std::string& dictionary : {(m_dir / "none.dic").string(), m_dir.string()}) {
         const ToolRun result = run({"-d", dictionary, "tca"});
         EXPECT_EQ(result.status, 1) << dictionary;
-        EXPECT_EQ(result.err,
-                  "wordloom-unscramble: dictionary file not found: " + dictionary + "\n");
+        const std::string why = dictionary == m_dir.string()
+                                    ? "the dictionary '" + dictionary +
+                                          "' is a folder: name a word list inside it"
+                                    : "dictionary file not found: " + dictionary;
+        EXPECT_EQ(result.err, "wordloom-unscramble: " + why + "\n");
         EXPECT_EQ(result.out, "") << dictionary;
     }
 }
@@ -140,7 +143,7 @@ const char* const tryHelp = "Try 'wordloom-unscramble --help' for more informati
 // A usage error is one line saying what is wrong and one pointing to --help, not the whole help.
 TEST_F(UnscrambleTool, NamesAUsageErrorInOneLineAndExitsWith2) {
     const std::pair<std::vector<std::string>, std::string> cases[] = {
-        {{"-x", "ab"}, "unknown option '-x'"},
+        {{"-y", "ab"}, "unknown option '-y'"},
         {{"-l", "28", "ab"},
          "invalid word lengths '28': lengths lie between 2 and 27, as in 2-8, 4,5,6 or 9-"},
         {{"-a", "--format", "aligned", "ab"},

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/phrase.h"
-#include "engine/phrase_search.h"
+#include "engine/phrases/phrase.h"
+#include "engine/phrases/phrase_search.h"
 #include "engine/word_list.h"
 
 namespace wordloom::tests {

@@ -1,4 +1,4 @@
-#include "engine/phrase.h"
+#include "engine/phrases/phrase.h"
 
 #include <algorithm>
 #include <cwctype>

@@ -3,15 +3,17 @@
 #include <atomic>
 #include <cstdint>
 #include <limits>
+#include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
-#include "phrase.h"
+#include "engine/phrases/phrase.h"
 
 namespace wordloom::engine {
 
-// Phrase anagrams, part two: the search.
+// Phrase anagrams, stage two: the search over the index of stage one (phrase.h).
 //
 // An anagram of a phrase is a multiset of dictionary words (see PhraseIndex for which words take
 // part) whose letters together are exactly the phrase's letters, each blank standing for one
@@ -35,10 +37,32 @@ constexpr PhraseLengths phraseLengthsBetween(int from, int to) {
 inline constexpr std::uint32_t kNoWordLimit = std::numeric_limits<std::uint32_t>::max();
 inline constexpr std::uint64_t kNoAnagramLimit = std::numeric_limits<std::uint64_t>::max();
 
+enum class PhraseOrder {
+    // Fewer words first; within a word count, the longer first (longest) word first. Each word
+    // count and first-word length is a round of its own over the sets of blank letters, so a
+    // phrase with more than kMostBlanksBestFirst blanks (left after the contained words) keeps
+    // the found order: its first line would otherwise come far later.
+    BestFirst,
+    // As the search finds them, the cheapest order: the anagrams of each set of blank letters in
+    // turn (the sets in code-unit order), within one set grouped by the word that holds the
+    // rarest letter.
+    Found,
+};
+
+inline constexpr int kMostBlanksBestFirst = 2;
+
 struct PhraseOptions {
     PhraseLengths lengths = phraseLengthsBetween(2, kMaxPhraseLetters);
-    // At most this many words in an anagram, the contained words included.
+    // At least and at most this many words in an anagram, the contained words included.
+    std::uint32_t minWords = 1;
     std::uint32_t maxWords = kNoWordLimit;
+    PhraseOrder order = PhraseOrder::BestFirst;
+    // No word twice in an anagram (a word and a contained word of the same letters included).
+    bool noRepeat = false;
+    // Words that no anagram uses, and (when not null) the only words it may use; both compared
+    // with the dictionary's words lower-cased, non-letters dropped.
+    std::vector<std::u16string> exclude;
+    std::shared_ptr<const std::unordered_set<std::u16string>> onlyFrom;
     // Words every anagram holds. Each is taken like a phrase (non-letters dropped, lower-cased)
     // and printed that way; its letters come out of the phrase first, blanks covering letters the
     // phrase lacks. The length limits do not apply to them. A word may be named twice.

@@ -1,35 +1,34 @@
-// The parallel phrase search: the work is cut into pieces (one branch of the search for one set
-// of blank letters), numbered in output order. Worker threads take the pieces in turn and write
+#pragma once
+
+// The parallel phrase search: the work is cut into pieces (see SearchPiece and PieceOrder),
+// numbered in output order. Worker threads take the pieces in turn and write
 // their lines into chunks; the calling thread writes the chunks of the piece at the head of the
 // output to the sink, then those of the next piece, and so on. A worker whose piece is not at the
 // head waits before taking a new chunk once too much is buffered, so memory stays bounded.
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstring>
 #include <exception>
 #include <map>
+#include <memory>
 #include <mutex>
-#include <system_error>
-#include <thread>
+#include <vector>
 
-#include "engine/phrase_search.h"
-#include "engine/thread_room.h"
-#include "engine/phrase_search_core.h"
+#include "engine/phrases/phrase_search.h"
+#include "engine/phrases/phrase_search_core.h"
 
-namespace wordloom::engine {
-namespace {
+namespace wordloom::engine::phrase_detail {
 
-using namespace phrase_detail;
-
-constexpr std::size_t kChunkBytes = std::size_t{128} << 10;
+inline constexpr std::size_t kChunkBytes = std::size_t{128} << 10;
 // Bytes of chunks in use (filled or being filled) beyond which only the head piece may take more.
-constexpr std::size_t kHeldBytes = std::size_t{8} << 20;
+inline constexpr std::size_t kHeldBytes = std::size_t{8} << 20;
 // Chunks the head piece may have waiting for the writer.
-constexpr std::size_t kHeadQueue = 8;
+inline constexpr std::size_t kHeadQueue = 8;
 // Pieces handed out beyond the head: bounds the bookkeeping when the head piece is long and the
 // pieces after it write nothing.
-constexpr std::uint64_t kPiecesAhead = 1024;
+inline constexpr std::uint64_t kPiecesAhead = 1024;
 
 struct Chunk {
     std::unique_ptr<char[]> data;
@@ -61,39 +60,28 @@ public:
     Pipeline(const Plan& plan, PhraseControl* control)
         : m_plan(plan),
           m_control(control),
-          m_sets(plan),
+          m_order(plan),
           m_chunkBytes(std::max(kChunkBytes, 2 * plan.maxLineBytes())) {}
 
     // ---- Worker side.
 
     // The next piece to search; false when there is none left or the search is stopping.
-    bool nextPiece(std::uint64_t& id, std::shared_ptr<const RootContext>& root,
-                   std::size_t& branch) {
+    bool nextPiece(std::uint64_t& id, SearchPiece& piece) {
         std::unique_lock lock(m_mutex);
         m_workerWake.wait(lock, [&] { return m_stop || m_nextId - m_head < kPiecesAhead; });
-        while (!m_stop && (!m_root || m_nextBranch == m_root->branches.size())) {
-            if (m_control != nullptr && m_control->stop.load(std::memory_order_relaxed)) {
-                stopLocked();
-                return false;
-            }
-            if (m_exhausted) {
-                return false;
-            }
-            if (!m_sets.next()) {
-                m_exhausted = true;
-                m_writerWake.notify_one();
-                return false;
-            }
-            m_root = buildRoot(m_plan, m_sets.current());
-            m_nextBranch = 0;
+        if (m_control != nullptr && m_control->stop.load(std::memory_order_relaxed)) {
+            stopLocked();
         }
-        if (m_stop) {
+        if (m_stop || m_exhausted) {
+            return false;
+        }
+        if (!m_order.next(piece)) {
+            m_exhausted = true;
+            m_writerWake.notify_one();
             return false;
         }
         id = m_nextId++;
         m_pieces.emplace(id, Piece{});
-        root = m_root;
-        branch = m_nextBranch++;
         return true;
     }
 
@@ -274,9 +262,7 @@ private:
     std::mutex m_mutex;
     std::condition_variable m_workerWake;
     std::condition_variable m_writerWake;
-    BlankSets m_sets;
-    std::shared_ptr<const RootContext> m_root;
-    std::size_t m_nextBranch = 0;
+    PieceOrder m_order;
     bool m_exhausted = false;
     std::uint64_t m_nextId = 0;
     std::uint64_t m_head = 0;
@@ -289,115 +275,4 @@ private:
     std::exception_ptr m_error;
 };
 
-// A worker's output: chunks of the pipeline, one piece at a time.
-class ChunkOutput final : public LineOutput {
-public:
-    ChunkOutput(Pipeline& pipeline, PhraseControl* control)
-        : m_pipeline(pipeline), m_control(control) {}
-
-    bool start(std::uint64_t piece) {
-        m_piece = piece;
-        lines = 0;
-        bufferLines = 0;
-        done = false;
-        return take();
-    }
-
-    void finish() { hand(true); }
-
-    bool flush() override {
-        hand(false);
-        return take() && !shouldStop();
-    }
-
-    bool shouldStop() override {
-        return m_pipeline.stopping() ||
-               (m_control != nullptr && m_control->stop.load(std::memory_order_relaxed));
-    }
-
-private:
-    bool take() {
-        if (!m_pipeline.acquire(m_piece, m_chunk)) {
-            pos = end = nullptr;
-            return false;
-        }
-        pos = m_chunk.data.get();
-        end = pos + m_chunk.capacity;
-        return true;
-    }
-
-    void hand(bool last) {
-        if (m_chunk.data) {
-            m_chunk.size = static_cast<std::size_t>(pos - m_chunk.data.get());
-            m_chunk.lines = bufferLines;
-        }
-        bufferLines = 0;
-        m_pipeline.submit(m_piece, std::move(m_chunk), last);
-        m_chunk = Chunk{};
-        pos = end = nullptr;
-    }
-
-    Pipeline& m_pipeline;
-    PhraseControl* m_control;
-    std::uint64_t m_piece = 0;
-    Chunk m_chunk;
-};
-
-void work(Pipeline& pipeline, const Plan& plan, PhraseControl* control) {
-    try {
-        ChunkOutput out(pipeline, control);
-        BranchRunners runners(plan, out);
-        std::uint64_t id = 0;
-        std::shared_ptr<const RootContext> root;
-        std::size_t branch = 0;
-        while (pipeline.nextPiece(id, root, branch)) {
-            if (out.start(id)) {
-                runners.run(root, branch);
-            }
-            out.finish();
-        }
-    } catch (...) {
-        pipeline.fail(std::current_exception());
-    }
-}
-
-}  // namespace
-
-PhraseOutcome searchPhraseParallel(const PhraseIndex& index, const Phrase& phrase,
-                                   const PhraseOptions& options, PhraseSink& sink, unsigned jobs,
-                                   PhraseControl* control) {
-    const Plan plan(index, phrase, options);
-    if (jobs <= 1 || plan.letterCount == 0 || plan.classes.empty() || plan.wordsLeft == 0 ||
-        plan.limit == 0) {
-        return runSingle(plan, sink, control);
-    }
-    Pipeline pipeline(plan, control);
-    std::vector<std::thread> workers;
-    struct JoinAll {
-        Pipeline& pipeline;
-        std::vector<std::thread>& workers;
-        ~JoinAll() {
-            pipeline.stop();
-            for (std::thread& worker : workers) {
-                worker.join();
-            }
-        }
-    } joinAll{pipeline, workers};
-    for (unsigned j = 0; j < jobs && roomForAnotherThread(j); ++j) {
-        try {
-            workers.emplace_back(work, std::ref(pipeline), std::cref(plan), control);
-        } catch (const std::exception&) {
-            break;  // no more threads or memory to give: go on with those started
-        }
-    }
-    if (workers.empty()) {
-        return runSingle(plan, sink, control);
-    }
-    const PhraseOutcome outcome = pipeline.write(sink);
-    if (const std::exception_ptr error = pipeline.error()) {
-        std::rethrow_exception(error);
-    }
-    return outcome;
-}
-
-}  // namespace wordloom::engine
+}  // namespace wordloom::engine::phrase_detail

@@ -6,11 +6,11 @@
 #include <string_view>
 #include <vector>
 
-#include "word_list.h"
+#include "engine/word_list.h"
 
 namespace wordloom::engine {
 
-// Phrase anagrams, part one: what a phrase is, and the dictionary as the phrase search reads it.
+// Phrase anagrams, stage one: what a phrase is, and the dictionary as the phrase search reads it.
 //
 // A letter is a code unit that the C.UTF-8 locale classifies as alphabetic (iswalpha), surrogates
 // excluded: the same locale the engine lower-cases with. Both sides are compared lower-cased, so

@@ -11,8 +11,8 @@
 #include <unordered_map>
 #include <vector>
 
-#include "phrase.h"
-#include "phrase_search.h"
+#include "engine/phrases/phrase.h"
+#include "engine/phrases/phrase_search.h"
 
 namespace wordloom::engine::phrase_detail {
 
@@ -50,7 +50,10 @@ struct Plan {
     std::u16string realLetters;  // sorted
     int blanks = 0;
     int letterCount = 0;          // realLetters and blanks
-    std::uint32_t wordsLeft = 0;  // words the search may add to the contained ones
+    std::uint32_t wordsLeft = 0;    // words the search may add to the contained ones
+    std::uint32_t fewestWords = 1;  // words the search must add at least
+    PhraseOrder order = PhraseOrder::BestFirst;
+    bool noRepeat = false;
     bool containedFit = true;     // the contained words alone are within the word limit
     std::uint64_t limit;
     std::string linePrefix;
@@ -62,6 +65,12 @@ struct Plan {
     std::u16string blankAlphabet;  // letters a blank can stand for, sorted
     // With blanks: the classes by the letters they need beyond the phrase's own.
     std::unordered_map<std::u16string, std::vector<std::uint32_t>> byDeficit;
+
+private:
+    void takeContainedWords(const std::vector<std::u16string>& contain);
+    bool containedRepeats() const;
+    std::vector<std::uint32_t> fittingWords(const PhraseOptions& options) const;
+    void groupIntoClasses(const std::vector<std::uint32_t>& candidates);
 };
 
 // The multisets of blank letters in lexicographic order (one empty set without blanks).
@@ -69,6 +78,7 @@ class BlankSets {
 public:
     explicit BlankSets(const Plan& plan) : m_plan(plan) {}
     bool next();
+    void restart() { m_started = false; }
     const std::u16string& current() const { return m_current; }
 
 private:
@@ -92,6 +102,9 @@ struct RootContext {
     std::vector<std::uint32_t> branches;
 };
 
+// The position of `unit` in the sorted letters `letters`.
+std::size_t slotOf(std::u16string_view letters, char16_t unit);
+
 // Null when no anagram can use these blank letters.
 std::shared_ptr<const RootContext> buildRoot(const Plan& plan, std::u16string_view blankLetters);
 
@@ -111,20 +124,56 @@ public:
     bool done = false;
 };
 
+// One piece of the search, the unit of work of the parallel search: in the found order, the
+// anagrams of a root that hold the class at `position` of its list, a branch, and no class of
+// an earlier branch; best first, the anagrams of exactly `exactWords` words whose first class
+// in the list (their longest word) is the one at `position`.
+struct SearchPiece {
+    std::shared_ptr<const RootContext> root;
+    std::uint32_t position = 0;
+    std::uint32_t exactWords = 0;  // 0: the found order
+};
+
+// The pieces of a search in output order.
+class PieceOrder {
+public:
+    explicit PieceOrder(const Plan& plan);
+    bool next(SearchPiece& piece);
+
+private:
+    bool nextRoot();
+    bool nextRound();
+
+    const Plan& m_plan;
+    BlankSets m_sets;
+    std::shared_ptr<const RootContext> m_root;
+    std::size_t m_at = 0;
+    std::size_t m_end = 0;
+    // Best first: the round (word count and first-word length) and its sets of blank letters.
+    std::uint32_t m_words = 0;
+    int m_length = 0;
+    bool m_roundOpen = false;
+    PhraseLengths m_classLengths = 0;  // the lengths of the plan's classes
+    int m_shortest = 0;
+    std::uint32_t m_mostWords = 0;
+    std::shared_ptr<const RootContext> m_blankFreeRoot;
+    bool m_blankFreeBuilt = false;
+};
+
 class BranchRunner {
 public:
     virtual ~BranchRunner() = default;
     virtual void load(const std::shared_ptr<const RootContext>& root) = 0;
-    virtual void run(std::size_t rootIndex) = 0;
+    virtual void run(std::size_t position, std::uint32_t exactWords) = 0;
 };
 
 std::unique_ptr<BranchRunner> makeBranchRunner(int lanes, const Plan& plan, LineOutput& out);
 
-// One searcher per vector width, made when first needed; runs branch `branch` of a root.
+// One searcher per vector width, made when first needed; runs one piece.
 class BranchRunners {
 public:
     BranchRunners(const Plan& plan, LineOutput& out) : m_plan(plan), m_out(out) {}
-    void run(const std::shared_ptr<const RootContext>& root, std::size_t branch);
+    void run(const SearchPiece& piece);
 
 private:
     const Plan& m_plan;
