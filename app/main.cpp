@@ -63,16 +63,16 @@ int main(int argc, char* argv[]) {
     platform::qt::XlsxSpreadsheetService spreadsheets;
     platform::qt::QtEventPump events;
     app::Form1Assembly assembly(
-        form, {
-                  .messages = messages,
-                  .CommonDialog1 = commonDialog1,
-                  .spreadsheets = spreadsheets,
-                  .events = events,
-                  // applicationDirPath() resolves symbolic links to the program file.
-                  .applicationFolder =
-                      platform::qt::toU16String(QCoreApplication::applicationDirPath()),
-                  .drawHomePageNumber = frame::drawHomePageNumber,
-              });
+        form,
+        {
+            .messages = messages,
+            .CommonDialog1 = commonDialog1,
+            .spreadsheets = spreadsheets,
+            .events = events,
+            // applicationDirPath() resolves symbolic links to the program file.
+            .applicationFolder = platform::qt::toU16String(QCoreApplication::applicationDirPath()),
+            .drawHomePageNumber = frame::drawHomePageNumber,
+        });
     window::Form1& logic = assembly.logic;
     platform::qt::QtListView& listView1 = assembly.listView1;
 

@@ -52,8 +52,8 @@ void compare(const engine::Dictionary& dictionary, const Comparison& item) {
         on = std::min(on, perSet(dictionary, item.sets, item.on, item.lengths));
         off = std::min(off, perSet(dictionary, item.sets, item.off, item.lengths));
     }
-    std::printf("  %-50s on %8.2f us  off %8.2f us  gain %5.2fx\n", item.name, on * 1e6,
-                off * 1e6, off / on);
+    std::printf("  %-50s on %8.2f us  off %8.2f us  gain %5.2fx\n", item.name, on * 1e6, off * 1e6,
+                off / on);
 }
 
 }  // namespace
@@ -80,9 +80,10 @@ void timeFastPaths(const engine::Dictionary& dictionary, std::size_t sets) {
         {"long words AVX2 vs portable, 15 letters, 2 blanks", longBlanks, longLengths,
          MatchPath::Avx2Scan, MatchPath::PortableScan, MatchPath::Avx2Scan},
     };
-    std::printf("fast paths on and off, processor time per letter set, best of 6 (%zu sets of "
-                "8 letters, %zu of 15):\n",
-                sets, sets / 10);
+    std::printf(
+        "fast paths on and off, processor time per letter set, best of 6 (%zu sets of "
+        "8 letters, %zu of 15):\n",
+        sets, sets / 10);
     for (const Comparison& item : comparisons) {
         compare(dictionary, item);
     }
@@ -91,9 +92,10 @@ void timeFastPaths(const engine::Dictionary& dictionary, std::size_t sets) {
         const double reference =
             timeReference(dictionary, sample, kAllLengths) / static_cast<double>(sample.size());
         const double avx2 = perSet(dictionary, twoBlanks, MatchPath::Avx2Scan, kAllLengths);
-        std::printf("  AVX2 scan, 8 letters, 2 blanks: %.1f us, %.0fx the literal %.0f us "
-                    "(target >= 80x)\n",
-                    avx2 * 1e6, reference / avx2, reference * 1e6);
+        std::printf(
+            "  AVX2 scan, 8 letters, 2 blanks: %.1f us, %.0fx the literal %.0f us "
+            "(target >= 80x)\n",
+            avx2 * 1e6, reference / avx2, reference * 1e6);
     }
 }
 

@@ -105,9 +105,8 @@ void timeWidening(const rows::WordBytes& prepared, const std::vector<std::uint32
             at += prepared.units(position);
         }
     };
-    const double on = bestMs(rounds, [&] {
-        widenAll([](const char* b, char16_t* o) { rows::widenBlock(b, o); });
-    });
+    const double on = bestMs(
+        rounds, [&] { widenAll([](const char* b, char16_t* o) { rows::widenBlock(b, o); }); });
     const double off = bestMs(rounds, [&] {
         widenAll([](const char* b, char16_t* o) { rows::portable::widenBlock(b, o); });
     });

@@ -154,8 +154,8 @@ WindowBench::WindowBench(const WindowBenchOptions& options, const QString& scrat
                            .CommonDialog1 = m_commonDialog1,
                            .spreadsheets = m_spreadsheets,
                            .events = m_events,
-                           .applicationFolder = platform::qt::toU16String(
-                               QCoreApplication::applicationDirPath()),
+                           .applicationFolder =
+                               platform::qt::toU16String(QCoreApplication::applicationDirPath()),
                            .drawHomePageNumber = [] { return 0; },  // never the home-page visit
                        }) {
     m_turnProbe.setInterval(5);

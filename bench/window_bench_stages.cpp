@@ -9,8 +9,8 @@
 #include <fstream>
 
 #include "bench/window_bench.h"
-#include "engine/words/run_core.h"
 #include "engine/text.h"
+#include "engine/words/run_core.h"
 #include "output/clipboard_text.h"
 #include "output/text_export.h"
 #include "platform/qt/qt_text.h"
@@ -161,8 +161,7 @@ void WindowBench::timeTextExport(const std::string& plainFile) {
     printRatio("text export / plain write (wall)", textExport.wall / plainWrite.wall, 3);
     std::printf("  %-44s wall %9.1f ms\n", "the same written, flushed to disk and renamed",
                 durableWrite.wall * 1e3);
-    printRatio("text export / that durable write (wall)", textExport.wall / durableWrite.wall,
-               1.5);
+    printRatio("text export / that durable write (wall)", textExport.wall / durableWrite.wall, 1.5);
     printGaps(textExport, 100);
 }
 

@@ -87,8 +87,8 @@ void readStream(std::FILE* input, const std::string& name,
         splitter.feed(text);
         if (std::ferror(input)) {
             // The line cut off by the failure is left out; the lines before it have run.
-            throw LetterFileError("Cannot read " + name +
-                                     " to its end: " + std::strerror(errno) + ".");
+            throw LetterFileError("Cannot read " + name + " to its end: " + std::strerror(errno) +
+                                  ".");
         }
         if (count < bytes.size()) {
             break;
@@ -114,7 +114,7 @@ void readLetterSets(const std::string& path, std::FILE* input,
                                                                &std::fclose);
     if (!file) {
         throw LetterFileError("Cannot open the letter file '" + path +
-                                 "': " + std::strerror(errno) + ".");
+                              "': " + std::strerror(errno) + ".");
     }
     readStream(file.get(), "the letter file '" + path + "'", onEntry, longestLine);
 }

@@ -33,9 +33,8 @@ std::optional<std::uint64_t> parseNumber(std::string_view text) {
 // Why `text` is no whole number from `least` to `most`, in words that end a message; empty when
 // it is one.
 std::string countProblem(std::string_view text, std::uint64_t least, std::uint64_t most) {
-    const bool digits = !text.empty() && std::all_of(text.begin(), text.end(), [](char c) {
-        return c >= '0' && c <= '9';
-    });
+    const bool digits = !text.empty() && std::all_of(text.begin(), text.end(),
+                                                     [](char c) { return c >= '0' && c <= '9'; });
     const auto value = parseNumber(text);
     if (value && *value >= least && *value <= most) {
         return {};
@@ -366,8 +365,7 @@ std::optional<std::uint64_t> parseLengths(std::string_view text, int longest, in
                                          : parseNumber(item.substr(dash + 1));
         }
         if (!from || !to || *from < static_cast<std::uint64_t>(shortest) ||
-            *to > static_cast<std::uint64_t>(longest) ||
-            *from > *to) {
+            *to > static_cast<std::uint64_t>(longest) || *from > *to) {
             return std::nullopt;
         }
         bits |= engine::phraseLengthsBetween(static_cast<int>(*from), static_cast<int>(*to));

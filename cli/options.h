@@ -45,9 +45,9 @@ struct Options {
     engine::PhraseLengths phraseLengths = engine::phraseLengthsBetween(2, longestPhraseWord);
     std::uint32_t minWords = 1;
     std::uint32_t maxWords = engine::kNoWordLimit;
-    std::vector<std::string> contain;               // words every anagram holds, as typed (UTF-8)
-    std::vector<std::string> exclude;               // words no anagram uses, as typed (UTF-8)
-    std::string onlyFromPath;                       // empty: every word of the dictionary
+    std::vector<std::string> contain;  // words every anagram holds, as typed (UTF-8)
+    std::vector<std::string> exclude;  // words no anagram uses, as typed (UTF-8)
+    std::string onlyFromPath;          // empty: every word of the dictionary
     bool noRepeat = false;
     engine::PhraseOrder order = engine::PhraseOrder::BestFirst;
     std::uint64_t limit = engine::kNoAnagramLimit;  // anagrams per phrase
@@ -66,7 +66,6 @@ enum LongOption : int {
     ProgressOption,
     NoProgressOption,
 };
-
 
 // One command-line option. The table of these is the only description of the options: the
 // getopt_long tables, the --help text and the OPTIONS section of the manual page are all made

@@ -157,10 +157,10 @@ void OutputFormatter::appendRows(rows::ByteBuffer& out, std::u16string_view lett
             break;
         }
         case OutputFormat::Aligned:
-            rows::writeRows(
-                out, found, words, m_columnWidth + 3, [&](char* at, std::uint32_t position) {
-                    return rows::writeAlignedLine(at, words, position, m_columnWidth);
-                });
+            rows::writeRows(out, found, words, m_columnWidth + 3,
+                            [&](char* at, std::uint32_t position) {
+                                return rows::writeAlignedLine(at, words, position, m_columnWidth);
+                            });
             break;
     }
 }

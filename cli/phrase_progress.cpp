@@ -8,9 +8,8 @@
 #include <cstdlib>
 #include <fstream>
 #include <string>
-#include <utility>
 #include <system_error>
-
+#include <utility>
 
 namespace wordloom::cli {
 
@@ -35,8 +34,8 @@ dev_t controllingTerminal(const std::string& pid) {
     }
     char state = 0;
     long ppid = 0, pgrp = 0, session = 0, tty = 0;
-    if (std::sscanf(text.c_str() + close + 1, " %c %ld %ld %ld %ld", &state, &ppid, &pgrp,
-                    &session, &tty) != 5) {
+    if (std::sscanf(text.c_str() + close + 1, " %c %ld %ld %ld %ld", &state, &ppid, &pgrp, &session,
+                    &tty) != 5) {
         return 0;
     }
     return static_cast<dev_t>(tty);

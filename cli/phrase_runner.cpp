@@ -141,7 +141,8 @@ public:
         stop.sa_flags = 0;  // no SA_RESTART: a blocked write returns (EINTR) instead of waiting on
         sigaction(SIGINT, &stop, &m_previous);
         if (m_previous.sa_handler == SIG_IGN) {
-            sigaction(SIGINT, &m_previous, nullptr);  // a background job of a shell keeps ignoring it
+            sigaction(SIGINT, &m_previous,
+                      nullptr);  // a background job of a shell keeps ignoring it
         }
     }
     ~InterruptStops() {
@@ -161,7 +162,8 @@ std::shared_ptr<const std::unordered_set<std::u16string>> readWordSet(const std:
                                                                       std::FILE* err) {
     std::error_code error;
     if (path != "-" && !std::filesystem::exists(path, error)) {
-        std::fprintf(err, "%s\n", diagnostic("the --only-from list '" + path + "' is not found").c_str());
+        std::fprintf(err, "%s\n",
+                     diagnostic("the --only-from list '" + path + "' is not found").c_str());
         return nullptr;
     }
     if (std::filesystem::is_directory(path, error)) {

@@ -35,12 +35,12 @@ std::string dictionaryPath(const Options& options) {
 // "<(...)", "-" for standard input) will do.
 std::string dictionaryProblem(const std::string& path, const Options& options) {
     if (path == "-") {
-        const bool inputTaken = options.sources.empty() ||
-                                std::any_of(options.sources.begin(), options.sources.end(),
-                                            [](const LetterSource& source) {
-                                                return source.kind == LetterSource::Kind::File &&
-                                                       source.text == "-";
-                                            });
+        const bool inputTaken =
+            options.sources.empty() ||
+            std::any_of(options.sources.begin(), options.sources.end(),
+                        [](const LetterSource& source) {
+                            return source.kind == LetterSource::Kind::File && source.text == "-";
+                        });
         return inputTaken ? "the dictionary cannot come from standard input (-d -) while the "
                             "letter sets do: name them as arguments or with -f FILE"
                           : "";
@@ -83,7 +83,7 @@ void printLine(std::FILE* err, const std::string& text) {
 // letters than the alphabet only loses the initial-letter shortcut (the matcher still covers
 // every word), and UTF-16 text, a NUL byte or an empty list still load, so all are warnings.
 std::shared_ptr<const engine::Dictionary> loadDictionary(const std::string& path, bool oneLetter,
-                                                          std::FILE* err) {
+                                                         std::FILE* err) {
     engine::DictionaryLoader loader(path == "-" ? "/dev/stdin" : path);
     if (oneLetter) {
         loader.keepOneLetterWords();
@@ -113,7 +113,8 @@ std::shared_ptr<const engine::Dictionary> loadDictionary(const std::string& path
         return nullptr;
     }
     if (loader.dictionary()->words().size() == 0) {
-        printLine(err, warning("the dictionary '" + path + "' has no words, so nothing will match"));
+        printLine(err,
+                  warning("the dictionary '" + path + "' has no words, so nothing will match"));
     }
     return loader.dictionary();
 }

@@ -218,8 +218,7 @@ struct FileBytes {
 // overcommitted) and the process would only meet the system's out-of-memory killer once it
 // touches the pages: such a file is refused up front, as if the allocation had failed. `memory`
 // is the machine's memory in bytes (0: unknown, left to the allocations).
-void checkLoadFitsInMemory(std::uint64_t memory, std::uint64_t fileBytes,
-                           std::uint64_t items = 0) {
+void checkLoadFitsInMemory(std::uint64_t memory, std::uint64_t fileBytes, std::uint64_t items = 0) {
     if (memory == 0) {
         return;
     }

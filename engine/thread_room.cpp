@@ -31,8 +31,8 @@ std::size_t stackBytes() {
 bool roomForAnotherThread(std::size_t started) {
     // A mapping that reserves address space without touching memory: it fails exactly when the
     // address-space limit leaves no room for it, and costs nothing otherwise.
-    const std::size_t needed = stackBytes() + (started + 1) * (kArenaBytes + kWorkingBytes) +
-                               kSpareBytes;
+    const std::size_t needed =
+        stackBytes() + (started + 1) * (kArenaBytes + kWorkingBytes) + kSpareBytes;
     void* const probe =
         ::mmap(nullptr, needed, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
     if (probe == MAP_FAILED) {

@@ -4,8 +4,8 @@
 #include <string>
 #include <string_view>
 
-#include "platform/window_layout.h"
 #include "platform/services.h"
+#include "platform/window_layout.h"
 
 namespace wordloom::frame {
 

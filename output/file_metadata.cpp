@@ -5,8 +5,8 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <climits>
 #include <cerrno>
+#include <climits>
 #include <cstdlib>
 #include <filesystem>
 #include <vector>
@@ -125,12 +125,12 @@ bool copyWhatTheFileIs(const std::string& source, const struct stat& existing, i
     // The ACL after the mode: setting it sets the group bits from its mask, as they were.
     std::vector<std::string> wanted;
     std::vector<std::string> present;
-    if (!attributeNames([&](char* list, std::size_t size) {
-            return ::llistxattr(source.c_str(), list, size);
-        }, wanted) ||
-        !attributeNames([&](char* list, std::size_t size) {
-            return ::flistxattr(descriptor, list, size);
-        }, present)) {
+    if (!attributeNames(
+            [&](char* list, std::size_t size) { return ::llistxattr(source.c_str(), list, size); },
+            wanted) ||
+        !attributeNames(
+            [&](char* list, std::size_t size) { return ::flistxattr(descriptor, list, size); },
+            present)) {
         return false;
     }
     for (const std::string& name : present) {

@@ -70,8 +70,8 @@ private:
     void commitByRename(std::FILE* file);
     void commitInPlace(std::FILE* file);
 
-    std::string m_target;     // where the content must end up (links followed)
-    std::string m_temporary;  // the new content until commit()
+    std::string m_target;       // where the content must end up (links followed)
+    std::string m_temporary;    // the new content until commit()
     struct stat m_existing {};  // the file replaced, when m_replacing
     bool m_replacing = false;
     bool m_inPlace = false;

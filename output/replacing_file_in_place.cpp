@@ -29,8 +29,8 @@ struct Descriptor {
 // folder takes no new files; flushed to the disk. Returns its descriptor, or -1 with errno set.
 int backUp(int target, const std::string& targetPath, std::string& backupPath) {
     int error = 0;
-    int backup = openHiddenFile(folderOf(targetPath), targetPath, "-backup", 0600, backupPath,
-                                error);
+    int backup =
+        openHiddenFile(folderOf(targetPath), targetPath, "-backup", 0600, backupPath, error);
     if (backup < 0 && (error == EACCES || error == EPERM || error == EROFS)) {
         const std::string cache = userCacheFolder();
         if (!cache.empty()) {

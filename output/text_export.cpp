@@ -175,8 +175,7 @@ void TextExport::takeTableAndWidths() {
             m_widths = {wordColumnWidth(*m_wordRows, *m_wordBytes, m_table->header(1),
                                         [&] { yieldAt(118); })};
         } else {
-            m_widths =
-                measureColumnWidths(*m_table, HeaderWidths::Counted, [&] { yieldAt(118); });
+            m_widths = measureColumnWidths(*m_table, HeaderWidths::Counted, [&] { yieldAt(118); });
         }
     });
     if (m_widths.size() != 1) {
@@ -193,9 +192,8 @@ void TextExport::openFile() {
 
 // Steps 160 to 182: the header line, written, and the progress before the rows.
 void TextExport::writeHeader() {
-    m_op.step(162, [&] {
-        appendAlignedHeaderLine(m_chunk, *m_table, m_widths, [&] { yieldAt(160); });
-    });
+    m_op.step(162,
+              [&] { appendAlignedHeaderLine(m_chunk, *m_table, m_widths, [&] { yieldAt(160); }); });
     writeAt(170);
     progressGroup(172, 20);
 }

@@ -27,18 +27,18 @@ public:
     virtual ~ListView() = default;
 
     virtual int count() const = 0;
-    virtual std::u16string text(int item) const = 0;             // throws ListIndexError
-    virtual std::u16string subItem(int item, int k) const = 0;   // k >= 1; empty when absent
-    virtual bool isChecked(int item) const = 0;                  // throws ListIndexError
-    virtual void addItem(const std::u16string& text) = 0;        // appended after the last item
-    virtual void removeItem(int item) = 0;                       // later items move up by one
-    virtual void clear() = 0;                                    // headers stay
+    virtual std::u16string text(int item) const = 0;            // throws ListIndexError
+    virtual std::u16string subItem(int item, int k) const = 0;  // k >= 1; empty when absent
+    virtual bool isChecked(int item) const = 0;                 // throws ListIndexError
+    virtual void addItem(const std::u16string& text) = 0;       // appended after the last item
+    virtual void removeItem(int item) = 0;                      // later items move up by one
+    virtual void clear() = 0;                                   // headers stay
     virtual std::optional<int> selectedItem() const = 0;
 
     virtual void addColumnHeader(const std::u16string& text) = 0;
     virtual void setColumnWidth(int column, int twips) = 0;
     virtual int columnCount() const = 0;
-    virtual std::u16string headerText(int column) const = 0;     // throws ListIndexError
+    virtual std::u16string headerText(int column) const = 0;  // throws ListIndexError
 
     // A copy of the whole table as it is now; cheap even for millions of rows.
     virtual std::shared_ptr<const TableSnapshot> snapshot() const = 0;

@@ -26,11 +26,12 @@ inline constexpr int ClientWidthTwips = 8040;
 inline constexpr int ClientHeightTwips = 9660;
 inline constexpr int TwipsPerPixel = 15;
 inline constexpr std::u16string_view FontFamily = u"Arial";
-inline constexpr double WindowFontPoints = 9;    // window, frame, check boxes and lists
+inline constexpr double WindowFontPoints = 9;  // window, frame, check boxes and lists
 inline constexpr double ButtonFontPoints = 11.25;
 inline constexpr std::u16string_view ProductName = u"Wordloom Anagram Finder Studio";
 
-// In the order the window defines its controls.
+// In the order the window defines its controls. One control a row, as the designer lists them.
+// clang-format off
 inline constexpr std::array<ControlLayout, 20> MainWindowLayout{{
     {u"Frame1", ControlKind::Frame, u"Number of Letters", 120, 3735, 7800, 1095, 2, ControlFont::Window},
     {u"Check7", ControlKind::CheckBox, u"8 Letters Word", 4080, 650, 1695, 255, 19, ControlFont::Window},
@@ -53,6 +54,7 @@ inline constexpr std::array<ControlLayout, 20> MainWindowLayout{{
     {u"PushButton7", ControlKind::PushButton, u"Clear Results", 4080, 8610, 3840, 405, 17, ControlFont::Button},
     {u"PushButton8", ControlKind::PushButton, u"Copy Results To Clipboard", 120, 8610, 3840, 405, 18, ControlFont::Button},
 }};
+// clang-format on
 
 inline constexpr std::u16string_view ListView1ToolTip = u"Double-click item to remove it.";
 inline constexpr std::u16string_view ListView2ToolTip =

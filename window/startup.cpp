@@ -2,8 +2,8 @@
 
 #include "engine/text.h"
 #include "frame/appearance.h"
-#include "platform/window_layout.h"
 #include "frame/reporting_operation.h"
+#include "platform/window_layout.h"
 #include "window/form1_state.h"
 
 namespace wordloom::window {

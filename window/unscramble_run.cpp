@@ -1,9 +1,9 @@
 #include <algorithm>
 #include <memory>
 
+#include "engine/text.h"
 #include "engine/words/matcher.h"
 #include "engine/words/run_core.h"
-#include "engine/text.h"
 #include "frame/reporting_operation.h"
 #include "platform/display_text.h"
 #include "window/form1_state.h"

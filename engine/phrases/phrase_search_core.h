@@ -49,12 +49,12 @@ struct Plan {
     const PhraseIndex* index;
     std::u16string realLetters;  // sorted
     int blanks = 0;
-    int letterCount = 0;          // realLetters and blanks
+    int letterCount = 0;            // realLetters and blanks
     std::uint32_t wordsLeft = 0;    // words the search may add to the contained ones
     std::uint32_t fewestWords = 1;  // words the search must add at least
     PhraseOrder order = PhraseOrder::BestFirst;
     bool noRepeat = false;
-    bool containedFit = true;     // the contained words alone are within the word limit
+    bool containedFit = true;  // the contained words alone are within the word limit
     std::uint64_t limit;
     std::string linePrefix;
     std::vector<PlanClass> classes;

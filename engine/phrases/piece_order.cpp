@@ -15,8 +15,8 @@ PieceOrder::PieceOrder(const Plan& plan) : m_plan(plan), m_sets(plan) {
         m_classLengths |= PhraseLengths{1} << (cls.length - 1);
     }
     m_shortest = plan.classes.back().length;
-    m_mostWords = std::min<std::uint32_t>(plan.wordsLeft,
-                                          static_cast<std::uint32_t>(plan.letterCount / m_shortest));
+    m_mostWords = std::min<std::uint32_t>(
+        plan.wordsLeft, static_cast<std::uint32_t>(plan.letterCount / m_shortest));
     m_words = plan.fewestWords;
     m_length = plan.classes.front().length + 1;  // the first round starts one below
 }

@@ -151,8 +151,8 @@ void Plan::takeContainedWords(const std::vector<std::u16string>& contain) {
         }
         containedList += word;
         containedWords.emplace_back(
-            encodeUtf8(word), wordKey(static_cast<int>(std::min<std::size_t>(word.size(), 64)),
-                                      index->rankOf(word)));
+            encodeUtf8(word),
+            wordKey(static_cast<int>(std::min<std::size_t>(word.size(), 64)), index->rankOf(word)));
     }
     if (!containedLetters.empty()) {
         std::sort(containedLetters.begin(), containedLetters.end());

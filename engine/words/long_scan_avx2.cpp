@@ -15,9 +15,8 @@ __attribute__((target("avx2"))) inline __m256i bitsPerLane(__m256i bits) {
     const __m256i low = _mm256_shuffle_epi8(nibbleBits, _mm256_and_si256(bits, nibble));
     const __m256i high =
         _mm256_shuffle_epi8(nibbleBits, _mm256_and_si256(_mm256_srli_epi16(bits, 4), nibble));
-    return _mm256_madd_epi16(
-        _mm256_maddubs_epi16(_mm256_add_epi8(low, high), _mm256_set1_epi8(1)),
-        _mm256_set1_epi16(1));
+    return _mm256_madd_epi16(_mm256_maddubs_epi16(_mm256_add_epi8(low, high), _mm256_set1_epi8(1)),
+                             _mm256_set1_epi16(1));
 }
 
 // The letter set and the wanted lengths, broadcast to every lane.
@@ -33,8 +32,8 @@ __attribute__((target("avx2"))) inline __m256i firstCopiesPass(__m256i first,
                                                                const LongAvx2Set& set,
                                                                bool anyBlank, __m256i& lacking0) {
     const __m256i zero = _mm256_setzero_si256();
-    const __m256i length = _mm256_and_si256(
-        _mm256_srli_epi32(first, MatchIndex::kLongLengthShift), _mm256_set1_epi32(0x1F));
+    const __m256i length = _mm256_and_si256(_mm256_srli_epi32(first, MatchIndex::kLongLengthShift),
+                                            _mm256_set1_epi32(0x1F));
     const __m256i lengthWanted =
         _mm256_and_si256(_mm256_srlv_epi32(set.wanted, length), _mm256_set1_epi32(1));
     const __m256i lack0 = _mm256_and_si256(first, set.lacking[0]);
@@ -51,8 +50,8 @@ __attribute__((target("avx2"))) inline __m256i firstCopiesPass(__m256i first,
 // Lanes whose words lack no more tiles in all three copies than the set has blanks.
 __attribute__((target("avx2"))) inline __m256i allCopiesPass(const std::uint32_t* second,
                                                              const std::uint32_t* third,
-                                                             const LongAvx2Set& set,
-                                                             bool anyBlank, __m256i lacking0) {
+                                                             const LongAvx2Set& set, bool anyBlank,
+                                                             __m256i lacking0) {
     const __m256i zero = _mm256_setzero_si256();
     const __m256i lack1 = _mm256_and_si256(
         _mm256_loadu_si256(reinterpret_cast<const __m256i*>(second)), set.lacking[1]);

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "engine/match_index.h"
-#include "engine/words/letter_tiles.h"
 #include "engine/word_list.h"
+#include "engine/words/letter_tiles.h"
 
 // The long words (9 to 27 code units), searched only for a filter that wants some of those
 // lengths, through the masks of first, second and third copies (see MatchIndex::LongWords).
@@ -17,8 +17,7 @@ namespace wordloom::engine::word_search {
 // The long lengths the filter wants, bit L for length L: asked once per call, before the search,
 // and only for lengths that some long word has and that the letter set is long enough to spell.
 // The window offers no choice above 8, so no live state is read here.
-std::uint32_t wantedLongLengths(const MatchIndex& index, std::size_t letterCount,
-                                LengthGate& gate);
+std::uint32_t wantedLongLengths(const MatchIndex& index, std::size_t letterCount, LengthGate& gate);
 
 // Appends the long words the letter set spells, of the `wanted` lengths, in word-list order;
 // `vector` allows the AVX2 scan when the processor has it.

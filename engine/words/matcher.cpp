@@ -37,7 +37,6 @@ void checkOthers(const WordList& words, const MatchIndex& index, std::u16string_
     }
 }
 
-
 // A letter set without blanks spells only a small part of the tree; with blanks, or with many
 // letters, the walk reaches most of it and the flat scan is faster.
 MatchPath choosePath(const Tiles& tiles, std::size_t letterCount) {

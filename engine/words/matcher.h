@@ -24,13 +24,7 @@ void Unscramble(const Dictionary& dictionary, std::u16string_view letters,
 // and benchmarks run every path. A vector scan the processor lacks runs the best scan below it
 // (MatchPathRuns tells).
 // Avx2ScanUnfiltered is the AVX2 scan without the pre-filter it runs for up to three blanks.
-enum class MatchPath {
-    Automatic,
-    PortableScan,
-    Avx2Scan,
-    Avx2ScanUnfiltered,
-    LetterTree
-};
+enum class MatchPath { Automatic, PortableScan, Avx2Scan, Avx2ScanUnfiltered, LetterTree };
 
 // Unscramble along the given path, on a word list and its index.
 void UnscrambleVia(MatchPath path, const WordList& words, const MatchIndex& index,

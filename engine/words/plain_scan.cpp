@@ -85,8 +85,8 @@ std::size_t scanHits(const MatchIndex& index, const Tiles& tiles, VectorLevel le
 
 }  // namespace
 
-void scanPlain(const MatchIndex& index, const Tiles& tiles, VectorLevel level,
-               bool avx2Prefilter, LengthGate& gate, std::vector<std::uint32_t>& out) {
+void scanPlain(const MatchIndex& index, const Tiles& tiles, VectorLevel level, bool avx2Prefilter,
+               LengthGate& gate, std::vector<std::uint32_t>& out) {
     std::vector<std::uint32_t>& hits = scratch().hits;
     if (hits.size() < index.tileCodes().size() + kVectorSlack) {
         hits.resize(index.tileCodes().size() + kVectorSlack);

@@ -26,8 +26,8 @@ VectorLevel vectorLevel();
 // Plain words found by the scan of `level` (or the best below it that the processor runs),
 // appended to `out` in word-list order. `avx2Prefilter` false runs the AVX2 scan without its
 // pre-filter, for the benchmark's on and off figures.
-void scanPlain(const MatchIndex& index, const Tiles& tiles, VectorLevel level,
-               bool avx2Prefilter, LengthGate& gate, std::vector<std::uint32_t>& out);
+void scanPlain(const MatchIndex& index, const Tiles& tiles, VectorLevel level, bool avx2Prefilter,
+               LengthGate& gate, std::vector<std::uint32_t>& out);
 
 // lacking[tile]: 1 when the letter set has no copy left for this tile.
 using LackingTable = std::array<std::uint8_t, 256>;

@@ -9,7 +9,6 @@
 namespace wordloom::engine::word_search {
 namespace {
 
-
 // For each byte value, the positions of its set bits (then zeros) and their number: the hits of
 // eight words are stored in one go, without a branch per hit.
 struct HitLanes {
@@ -130,8 +129,8 @@ __attribute__((target("avx2"))) inline Avx2Bounds boundsOf(const Tiles& tiles) {
 }
 
 // The groups of eight words worth testing, for the prefilter's blanks, into `groups`.
-__attribute__((target("avx2"))) std::size_t keptGroups(const MatchIndex& index,
-                                                       const Tiles& tiles, std::size_t count,
+__attribute__((target("avx2"))) std::size_t keptGroups(const MatchIndex& index, const Tiles& tiles,
+                                                       std::size_t count,
                                                        std::vector<std::uint32_t>& groups) {
     if (groups.size() < count / 8 + 1) {
         groups.resize(count / 8 + 1);
@@ -150,9 +149,8 @@ __attribute__((target("avx2"))) std::size_t keptGroups(const MatchIndex& index,
 
 }  // namespace
 
-__attribute__((target("avx2"))) std::size_t scanAvx2(const MatchIndex& index,
-                                                     const Tiles& tiles, bool prefilter,
-                                                     std::uint32_t* hits) {
+__attribute__((target("avx2"))) std::size_t scanAvx2(const MatchIndex& index, const Tiles& tiles,
+                                                     bool prefilter, std::uint32_t* hits) {
     const Avx2Bounds bounds = boundsOf(tiles);
     const std::uint64_t* codes = index.tileCodes().data();
     const std::size_t count = index.tileCodes().size();

@@ -113,8 +113,7 @@ void walkWithoutBlanks(const MatchIndex::TreeNode* nodes, const std::uint32_t* w
         const std::uint32_t children = nodes[0].childLetters & MatchIndex::kLetterBits;
         for (std::uint32_t rest = children & tiles.mask; rest != 0; rest &= rest - 1) {
             const std::uint32_t bit = rest & (0u - rest);
-            const std::uint32_t child =
-                nodes[0].firstChild + bitCount(children & (bit - 1));
+            const std::uint32_t child = nodes[0].firstChild + bitCount(children & (bit - 1));
             __builtin_prefetch(nodes + child);
             level->push_back({child, static_cast<std::uint8_t>(__builtin_ctz(bit)), 1});
         }
@@ -143,8 +142,7 @@ void walkWithoutBlanks(const MatchIndex::TreeNode* nodes, const std::uint32_t* w
             }
             for (std::uint32_t rest = children & allowed; rest != 0; rest &= rest - 1) {
                 const std::uint32_t bit = rest & (0u - rest);
-                const std::uint32_t child =
-                    here.firstChild + bitCount(children & (bit - 1));
+                const std::uint32_t child = here.firstChild + bitCount(children & (bit - 1));
                 __builtin_prefetch(nodes + child);
                 const auto letter = static_cast<std::uint32_t>(__builtin_ctz(bit));
                 nextLevel->push_back(

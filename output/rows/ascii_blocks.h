@@ -48,12 +48,11 @@ inline bool narrowAsciiBlock(const char16_t* units, std::size_t count, char* out
     // Two mask bits per code unit below 0x80, for the first `count` units only.
     const __m128i above = _mm_set1_epi16(static_cast<short>(0xFF80));
     const __m128i zero = _mm_setzero_si128();
-    const auto ascii =
-        static_cast<std::uint32_t>(
-            _mm_movemask_epi8(_mm_cmpeq_epi16(_mm_and_si128(low, above), zero))) |
-        static_cast<std::uint32_t>(
-            _mm_movemask_epi8(_mm_cmpeq_epi16(_mm_and_si128(high, above), zero)))
-            << 16;
+    const auto ascii = static_cast<std::uint32_t>(
+                           _mm_movemask_epi8(_mm_cmpeq_epi16(_mm_and_si128(low, above), zero))) |
+                       static_cast<std::uint32_t>(
+                           _mm_movemask_epi8(_mm_cmpeq_epi16(_mm_and_si128(high, above), zero)))
+                           << 16;
     const std::uint32_t used = static_cast<std::uint32_t>((std::uint64_t{1} << (2 * count)) - 1);
     if ((ascii & used) != used) {
         return false;

@@ -11,8 +11,8 @@
 #include <string>
 
 #include "cli/batch_runner.h"
-#include "engine/words/run_core.h"
 #include "engine/text.h"
+#include "engine/words/run_core.h"
 
 namespace wordloom::cli {
 namespace {

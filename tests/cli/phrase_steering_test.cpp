@@ -134,10 +134,9 @@ TEST_F(PhraseSteering, OnlyFromKeepsTheWordsOfBothLists) {
     const ToolRun all = run({"-a", "-d", bundledDic, "tom cruise"});
     const ToolRun only = run({"-a", "-d", bundledDic, "--only-from", common, "tom cruise"});
     ASSERT_EQ(only.status, 0) << only.err;
-    std::set<std::string> allowed{"tom", "cruise", "some", "mice", "turs", "curio",
-                                  "must", "moist", "cure", "mouser", "ic"};
-    EXPECT_EQ(anagramSet(only.out, everything),
-              anagramSet(all.out, [&](const auto& words) {
+    std::set<std::string> allowed{"tom",  "cruise", "some", "mice",   "turs", "curio",
+                                  "must", "moist",  "cure", "mouser", "ic"};
+    EXPECT_EQ(anagramSet(only.out, everything), anagramSet(all.out, [&](const auto& words) {
                   return std::all_of(words.begin(), words.end(),
                                      [&](const std::string& w) { return allowed.contains(w); });
               }));
@@ -166,8 +165,7 @@ TEST_F(PhraseSteering, ReadsTheDictionaryFromAPipe) {
     const ToolRun piped = runProgram(
         "/bin/bash", {"-c", tool + " -a -d <(grep -v -x 'dirty' " + source + ") dormitory"});
     EXPECT_EQ(piped.status, 0) << piped.err;
-    EXPECT_EQ(anagramSet(piped.out, everything),
-              anagramSet(file.out, [](const auto& words) {
+    EXPECT_EQ(anagramSet(piped.out, everything), anagramSet(file.out, [](const auto& words) {
                   return std::find(words.begin(), words.end(), "dirty") == words.end();
               }));
     const ToolRun stdinList =

@@ -58,9 +58,8 @@ std::string readUntil(int fd, Seen seen) {
 }
 
 std::string readUntilFound(int fd, std::string_view wanted) {
-    return readUntil(fd, [wanted](const std::string& text) {
-        return text.find(wanted) != std::string::npos;
-    });
+    return readUntil(
+        fd, [wanted](const std::string& text) { return text.find(wanted) != std::string::npos; });
 }
 
 std::string readToEnd(int fd) {

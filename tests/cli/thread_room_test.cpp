@@ -100,9 +100,8 @@ TEST(ThreadRoom, ManyJobsUnderAnAddressSpaceLimitGiveTheRowsOfOne) {
     const auto dictionary = bundledDictionary();
     const std::string expected = batchRows(*dictionary, 1);
     ASSERT_GT(expected.size(), 100000u);
-    EXPECT_EQ(underAddressSpaceLimit(std::size_t{800} << 20, [&] {
-                  return batchRows(*dictionary, kManyJobs) == expected;
-              }),
+    EXPECT_EQ(underAddressSpaceLimit(std::size_t{800} << 20,
+                                     [&] { return batchRows(*dictionary, kManyJobs) == expected; }),
               0);
 }
 

@@ -32,11 +32,19 @@ TEST_F(UnscrambleTool, ListsTheWordsOfEachLetterSetInRunOrder) {
 // A letter set that is not UTF-8 is echoed byte for byte, not with U+FFFD, and lists what its
 // valid letters spell.
 TEST_F(UnscrambleTool, EchoesInvalidUtf8LetterSetsAsTyped) {
-    const ToolRun result =
-        run({"-d", smallDic, "--format", "tsv", "tc\xFF" "a", "c\xE2\x82" "at", "tca"});
+    const ToolRun result = run({"-d", smallDic, "--format", "tsv",
+                                "tc\xFF"
+                                "a",
+                                "c\xE2\x82"
+                                "at",
+                                "tca"});
     EXPECT_EQ(result.status, 0);
     std::string expected;
-    for (const std::string typed : {"tc\xFF" "a", "c\xE2\x82" "at", "tca"}) {
+    for (const std::string typed : {"tc\xFF"
+                                    "a",
+                                    "c\xE2\x82"
+                                    "at",
+                                    "tca"}) {
         for (const char* word : {"act", "at", "cat"}) {
             expected += typed + "\t" + word + "\n";
         }
@@ -119,10 +127,10 @@ TEST_F(UnscrambleTool, StopsWithExitStatus1WhenTheDictionaryIsMissing) {
     for (const std::string& dictionary : {(m_dir / "none.dic").string(), m_dir.string()}) {
         const ToolRun result = run({"-d", dictionary, "tca"});
         EXPECT_EQ(result.status, 1) << dictionary;
-        const std::string why = dictionary == m_dir.string()
-                                    ? "the dictionary '" + dictionary +
-                                          "' is a folder: name a word list inside it"
-                                    : "dictionary file not found: " + dictionary;
+        const std::string why =
+            dictionary == m_dir.string()
+                ? "the dictionary '" + dictionary + "' is a folder: name a word list inside it"
+                : "dictionary file not found: " + dictionary;
         EXPECT_EQ(result.err, "wordloom-unscramble: " + why + "\n");
         EXPECT_EQ(result.out, "") << dictionary;
     }

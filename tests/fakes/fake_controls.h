@@ -26,7 +26,9 @@ public:
             handler();
         }
     }
-    void setStateChangedHandler(std::function<void()> changed) override { handler = std::move(changed); }
+    void setStateChangedHandler(std::function<void()> changed) override {
+        handler = std::move(changed);
+    }
     // A user's click: toggles between 0 and 1 and notifies.
     void click() { setState(current == 1 ? 0 : 1); }
 };

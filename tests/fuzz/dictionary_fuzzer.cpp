@@ -16,8 +16,8 @@
 #include <vector>
 
 #include "engine/dictionary.h"
-#include "engine/words/run_core.h"
 #include "engine/text.h"
+#include "engine/words/run_core.h"
 #include "reference/literal_unscramble.h"
 
 namespace {

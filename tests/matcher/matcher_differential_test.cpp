@@ -69,8 +69,7 @@ protected:
             for (const LengthMask& lengths : kFilters) {
                 ASSERT_EQ(unscrambleVia(GetParam(), dictionary, set, lengths),
                           literalRows(dictionary, set, lengths, skip))
-                    << "letter set of " << set.size() << " code units, lengths "
-                    << lengths.bits();
+                    << "letter set of " << set.size() << " code units, lengths " << lengths.bits();
             }
         }
     }

@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "engine/dictionary.h"
+#include "engine/text.h"
 #include "engine/words/matcher.h"
 #include "engine/words/run_core.h"
-#include "engine/text.h"
 #include "reference/literal_unscramble.h"
 
 namespace wordloom::tests {

@@ -39,8 +39,8 @@ std::string daemonMayWriteAcl() {
         std::uint16_t tag, permissions;
         std::uint32_t id;
     };
-    const Entry entries[] = {{0x01, 6, ~0u}, {0x02, 6, 1}, {0x04, 4, ~0u}, {0x10, 6, ~0u},
-                             {0x20, 4, ~0u}};
+    const Entry entries[] = {
+        {0x01, 6, ~0u}, {0x02, 6, 1}, {0x04, 4, ~0u}, {0x10, 6, ~0u}, {0x20, 4, ~0u}};
     std::string acl(4, '\0');
     acl[0] = 2;  // version
     for (const Entry& entry : entries) {
@@ -255,10 +255,10 @@ TEST(ReplacingFile, AFailedStepInPlaceIsReportedOnceAndTheOldContentStays) {
     fs::create_hard_link(folder.path() / "hard1.txt", folder.path() / "hard2.txt");
     const std::string name = (folder.path() / "hard1.txt").string();
     const std::pair<std::string, std::string> failures[] = {
-        {"*-backup-", "Cannot back up file '" + name +
-                        "': Input/output error. The file was left as it was."},
-        {"/hard1.txt", "Cannot write file '" + name +
-                     "': Input/output error. The old content was put back."},
+        {"*-backup-",
+         "Cannot back up file '" + name + "': Input/output error. The file was left as it was."},
+        {"/hard1.txt",
+         "Cannot write file '" + name + "': Input/output error. The old content was put back."},
     };
     for (const auto& [failing, message] : failures) {
         RecordedFlushes flushes(failing);

@@ -179,7 +179,7 @@ TEST(AsciiBlocks, PortableLoopsAgreeWithTheFastOnes) {
         }
     }
     const char bytes[16] = {'a', 'b', 'c', '\x7F', 'e', 'f', 'g', 'h',
-                            'i', 'j', 'k', 'l', 'm', 'n', 'o', 'p'};
+                            'i', 'j', 'k', 'l',    'm', 'n', 'o', 'p'};
     char16_t fast[16];
     char16_t portable[16];
     wordloom::rows::widenBlock(bytes, fast);

@@ -10,10 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "platform/window_layout.h"
 #include "platform/qt/form1_widget.h"
 #include "platform/qt/qt_list_views.h"
 #include "platform/qt/qt_text.h"
+#include "platform/window_layout.h"
 #include "qt_test_application.h"
 
 namespace qt = wordloom::platform::qt;

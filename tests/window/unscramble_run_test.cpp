@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "engine/length_filter.h"
-#include "engine/words/matcher.h"
 #include "engine/text.h"
+#include "engine/words/matcher.h"
 #include "form1_harness.h"
 
 namespace wordloom::window {
