@@ -24,9 +24,6 @@ else
     echo "no previous commit to compare with (shallow clone?): skipped"
 fi
 
-echo "== arm64 (cross-built, tests under qemu-user)"
-"$top/tools/check-arm64.sh" "$top/build-arm64"
-
 echo "== AddressSanitizer and UndefinedBehaviorSanitizer"
 cmake --preset sanitizers -DWORDLOOM_WERROR=ON >/dev/null
 cmake --build --preset sanitizers -j"$jobs"
