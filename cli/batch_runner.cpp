@@ -7,7 +7,6 @@
 #include <system_error>
 
 #include "engine/thread_room.h"
-#include "engine/words/run_core.h"
 
 namespace wordloom::cli {
 
@@ -26,13 +25,16 @@ constexpr std::size_t tasksPerJob = 16;
 
 }  // namespace
 
-BatchRunner::BatchRunner(const engine::Dictionary& dictionary, const OutputFormatter& formatter,
-                         engine::LengthMask lengths, unsigned jobs, std::FILE* out)
-    : m_dictionary(dictionary),
+BatchRunner::BatchRunner(const engine::Dictionary& dictionary, const engine::KeyedSearch& search,
+                         const OutputFormatter& formatter, engine::LengthMask lengths,
+                         unsigned jobs, std::FILE* out)
+    : m_search(search),
       m_formatter(formatter),
       m_lengths(lengths),
       m_out(out),
-      m_wordBytes(dictionary.words(), lengths.bits(), rows::WordBytes::Later{}),
+      // A word's length in letters may differ from its length in code units (a letter of
+      // two units, a decomposed accent), and the rows name words by the former.
+      m_wordBytes(dictionary.words(), search.unitLengths(lengths.bits()), rows::WordBytes::Later{}),
       m_capacity(tasksPerJob * jobs) {
     m_buffer.room(writeSize + writeSize / 8);  // one block for the whole run
     if (jobs > 1) {
@@ -71,7 +73,7 @@ void BatchRunner::write(std::string_view text) {
 }
 
 void BatchRunner::add(std::u16string_view letterSet) {
-    if (!engine::isRunnableLetterSet(letterSet)) {
+    if (!m_search.runnable(letterSet)) {
         return;  // lists nothing; no need to hold it
     }
     // The bytes of the words the run can list are made once, on this thread, before the first
@@ -79,7 +81,7 @@ void BatchRunner::add(std::u16string_view letterSet) {
     m_wordBytes.prepareAll();
     if (m_workers.empty()) {
         m_found.clear();
-        engine::unscrambleLetterSet(m_dictionary, letterSet, m_lengths, m_found);
+        m_search.find(letterSet, m_lengths, m_found);
         m_formatter.appendRows(m_buffer, letterSet, m_wordBytes, m_found);
         if (m_buffer.size() >= writeSize) {
             flushBuffer();
@@ -127,7 +129,7 @@ void BatchRunner::workerLoop() {
         lock.unlock();
         try {
             found.clear();
-            engine::unscrambleLetterSet(m_dictionary, task.letterSet, m_lengths, found);
+            m_search.find(task.letterSet, m_lengths, found);
             m_formatter.appendRows(task.output, task.letterSet, m_wordBytes, found);
         } catch (...) {
             task.failure = std::current_exception();

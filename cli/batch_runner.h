@@ -16,6 +16,7 @@
 #include "cli/output_format.h"
 #include "engine/dictionary.h"
 #include "engine/length_filter.h"
+#include "engine/letters/keyed_search.h"
 #include "output/rows/byte_buffer.h"
 #include "output/rows/word_bytes.h"
 
@@ -36,8 +37,10 @@ public:
 // written into are kept and reused from letter set to letter set.
 class BatchRunner {
 public:
-    BatchRunner(const engine::Dictionary& dictionary, const OutputFormatter& formatter,
-                engine::LengthMask lengths, unsigned jobs, std::FILE* out);
+    // `search` finds the words of the dictionary's list; both must outlive the runner.
+    BatchRunner(const engine::Dictionary& dictionary, const engine::KeyedSearch& search,
+                const OutputFormatter& formatter, engine::LengthMask lengths, unsigned jobs,
+                std::FILE* out);
     ~BatchRunner();
     BatchRunner(const BatchRunner&) = delete;
     BatchRunner& operator=(const BatchRunner&) = delete;
@@ -63,7 +66,7 @@ private:
     void writeOldest(std::unique_lock<std::mutex>& lock);
     void flushBuffer();
 
-    const engine::Dictionary& m_dictionary;
+    const engine::KeyedSearch& m_search;
     const OutputFormatter& m_formatter;
     engine::LengthMask m_lengths;
     std::FILE* m_out;

@@ -17,6 +17,13 @@ constexpr OptionEntry optionEntries[] = {
      "Spaces at both ends of a line are dropped; empty lines are passed over. A line may end in "
      "LF, CR LF or CR. Letter sets given as arguments and letter files run in the order of the "
      "command line."},
+    {FoldOption, "fold", 0, nullptr,
+     "compare letters without their accents (e matches é, è and ê; n matches ñ)",
+     "Letters always compare without regard to case, after Unicode normalisation (NFC), so "
+     "\"GRÖßE\" spells \"Größe\". With --fold each letter also loses the accents "
+     "of its canonical decomposition: é, è and ê count as e, ö as o, ç as c. Letters that have "
+     "no decomposition stay themselves (ß, ø, æ, ł). Words are still written as the list spells "
+     "them."},
     {'a', "anagrams", 'a', nullptr,
      "phrase mode: list the phrase anagrams of each letter set, every way to use all its letters "
      "in dictionary words",

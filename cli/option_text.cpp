@@ -58,9 +58,24 @@ bool isWordCharacter(char c) {
     return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '_';
 }
 
+// A character beyond ASCII as a roff glyph name (\[u00E9]): the manual then reads the same
+// whatever encoding man assumes for the page.
+std::size_t appendRoffGlyph(std::string_view text, std::size_t at, std::string& out) {
+    const auto lead = static_cast<unsigned char>(text[at]);
+    const std::size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
+    std::uint32_t codePoint = lead & (0x7Fu >> length);
+    for (std::size_t i = 1; i < length && at + i < text.size(); ++i) {
+        codePoint = (codePoint << 6) | (static_cast<unsigned char>(text[at + i]) & 0x3Fu);
+    }
+    char name[16];
+    std::snprintf(name, sizeof name, "\\[u%04X]", static_cast<unsigned>(codePoint));
+    out += name;
+    return length;
+}
+
 // One line of plain text as roff: backslashes escaped, a dash that starts a word (an option, "-"
-// for standard input) as a minus sign, and `argument` in italics wherever it stands as a word of
-// its own.
+// for standard input) as a minus sign, characters beyond ASCII as glyph names, and `argument` in
+// italics wherever it stands as a word of its own.
 std::string roffEscaped(std::string_view text, std::string_view argument) {
     std::string out;
     for (std::size_t i = 0; i < text.size(); ++i) {
@@ -72,6 +87,8 @@ std::string roffEscaped(std::string_view text, std::string_view argument) {
             i += argument.size() - 1;
         } else if (c == '\\') {
             out.append("\\e");
+        } else if ((static_cast<unsigned char>(c) & 0xC0) == 0xC0) {
+            i += appendRoffGlyph(text, i, out) - 1;
         } else if (c == '-' &&
                    (i == 0 || text[i - 1] == ' ' || text[i - 1] == '"' || text[i - 1] == '(')) {
             out.append("\\-");

@@ -277,6 +277,9 @@ std::string applyPhraseOption(int option, std::string_view value, CommandLine& l
             }
             options.onlyFromPath = value;
             return {};
+        case FoldOption:
+            options.accents = engine::Accents::Folded;
+            return {};
         case NoRepeatOption:
             notePhraseOnly(line, "--no-repeat");
             options.noRepeat = true;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "engine/length_filter.h"
+#include "engine/letters/letter_key.h"
 #include "engine/phrases/phrase_search.h"
 
 namespace wordloom::cli {
@@ -39,6 +40,8 @@ struct Options {
     unsigned jobs = 0;  // 0: one per processor core
     bool showHelp = false;
     bool showVersion = false;
+    // Letters compare with their accents removed (é as e), in both modes.
+    engine::Accents accents = engine::Accents::Kept;
 
     // Phrase mode (-a): each letter set is a phrase whose anagrams are listed.
     bool anagrams = false;
@@ -65,6 +68,7 @@ enum LongOption : int {
     OrderOption,
     ProgressOption,
     NoProgressOption,
+    FoldOption,
 };
 
 // One command-line option. The table of these is the only description of the options: the

@@ -22,6 +22,7 @@
 #include "cli/letter_input.h"
 #include "cli/phrase_progress.h"
 #include "cli/unscramble_tool.h"
+#include "engine/letters/letter_key.h"
 #include "engine/phrases/phrase.h"
 #include "engine/phrases/phrase_search.h"
 #include "engine/text.h"
@@ -156,9 +157,10 @@ private:
     struct sigaction m_previous {};
 };
 
-// The words of the --only-from list as the search compares them (lower-cased, non-letters
+// The words of the --only-from list as the search compares them (letter keys, non-letters
 // dropped); null, after a message, when the list cannot be read.
 std::shared_ptr<const std::unordered_set<std::u16string>> readWordSet(const std::string& path,
+                                                                      engine::Accents accents,
                                                                       std::FILE* err) {
     std::error_code error;
     if (path != "-" && !std::filesystem::exists(path, error)) {
@@ -181,7 +183,7 @@ std::shared_ptr<const std::unordered_set<std::u16string>> readWordSet(const std:
         const engine::WordList& list = loader.dictionary()->words();
         for (std::size_t i = 0; i < list.size(); ++i) {
             std::u16string letters;
-            for (const char16_t unit : engine::toLowerCase(list[i])) {
+            for (const char16_t unit : engine::letterKey(list[i], accents)) {
                 if (engine::isPhraseLetter(unit)) {
                     letters.push_back(unit);
                 }
@@ -200,7 +202,8 @@ public:
     PhraseRunner(const Options& options, const engine::Dictionary& dictionary, unsigned jobs,
                  std::FILE* out, std::FILE* err, std::size_t knownPhrases,
                  std::shared_ptr<const std::unordered_set<std::u16string>> onlyFrom)
-        : m_index(dictionary.words()),
+        : m_index(dictionary.words(), options.accents),
+          m_accents(options.accents),
           m_jobs(jobs),
           m_err(err),
           m_knownPhrases(knownPhrases),
@@ -232,7 +235,7 @@ public:
         }
         engine::Phrase phrase;
         try {
-            phrase = engine::parsePhrase(typed);
+            phrase = engine::parsePhrase(typed, m_accents);
         } catch (const engine::PhraseError&) {
             fail("the phrase " + shown(typed) + " is too long: a phrase holds at most " +
                  std::to_string(engine::kMaxPhraseLetters) + " letters and blanks");
@@ -285,6 +288,7 @@ private:
     }
 
     const engine::PhraseIndex m_index;
+    const engine::Accents m_accents;
     engine::PhraseOptions m_options;
     const unsigned m_jobs;
     std::FILE* m_err;
@@ -307,7 +311,7 @@ int runPhrases(const Options& options, const engine::Dictionary& dictionary, uns
     try {
         std::shared_ptr<const std::unordered_set<std::u16string>> onlyFrom;
         if (!options.onlyFromPath.empty()) {
-            onlyFrom = readWordSet(options.onlyFromPath, err);
+            onlyFrom = readWordSet(options.onlyFromPath, options.accents, err);
             if (!onlyFrom) {
                 return ExitFailure;
             }

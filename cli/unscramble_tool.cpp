@@ -7,6 +7,8 @@
 #include <exception>
 #include <filesystem>
 #include <memory>
+#include <new>
+#include <stdexcept>
 #include <string>
 #include <system_error>
 #include <thread>
@@ -18,6 +20,7 @@
 #include "cli/program_folder.h"
 #include "engine/dictionary.h"
 #include "engine/huge_page_buffer.h"
+#include "engine/letters/keyed_search.h"
 #include "engine/text.h"
 
 namespace wordloom::cli {
@@ -78,16 +81,42 @@ void printLine(std::FILE* err, const std::string& text) {
     std::fprintf(err, "%s\n", text.c_str());
 }
 
-// Loads the dictionary phase by phase. A file that cannot be read to its end (or that does not
-// fit in memory) would give partial answers, so it stops the tool; a list with more initial
-// letters than the alphabet only loses the initial-letter shortcut (the matcher still covers
-// every word), and UTF-16 text, a NUL byte or an empty list still load, so all are warnings.
-std::shared_ptr<const engine::Dictionary> loadDictionary(const std::string& path, bool oneLetter,
-                                                         std::FILE* err) {
-    engine::DictionaryLoader loader(path == "-" ? "/dev/stdin" : path);
-    if (oneLetter) {
-        loader.keepOneLetterWords();
+// The word list as read and sorted and, in word mode, the search over it.
+struct LoadedList {
+    std::shared_ptr<const engine::Dictionary> dictionary;
+    std::unique_ptr<const engine::KeyedSearch> search;
+};
+
+// Word mode searches a list of lower-case ASCII words on the dictionary's own index, as the
+// window does, and any other list on letter keys. The initial-letter index serves the window
+// alone, so a list with more initials than it holds needs no warning here.
+std::unique_ptr<const engine::KeyedSearch> prepareSearch(engine::DictionaryLoader& loader,
+                                                         const Options& options) {
+    const engine::WordList& words = loader.dictionary()->words();
+    if (engine::KeyedSearch::needsKeys(words)) {
+        try {
+            return std::make_unique<const engine::KeyedSearch>(words, options.accents);
+        } catch (const std::bad_alloc&) {
+            throw std::runtime_error("Not enough memory to index the dictionary '" +
+                                     dictionaryPath(options) + "'.");
+        }
     }
+    try {
+        loader.buildIndex();
+    } catch (const engine::TooManyInitialGroups&) {
+    }
+    return std::make_unique<const engine::KeyedSearch>(*loader.dictionary(), options.accents);
+}
+
+// Loads the dictionary phase by phase. A file that cannot be read to its end (or that does not
+// fit in memory) would give partial answers, so it stops the tool; UTF-16 text, a NUL byte or an
+// empty list still load, so those are warnings. Phrase mode reads the sorted words alone.
+LoadedList loadDictionary(const std::string& path, const Options& options, std::FILE* err) {
+    engine::DictionaryLoader loader(path == "-" ? "/dev/stdin" : path);
+    if (options.anagrams) {
+        loader.keepOneLetterWords();  // "a" and "I" may take part in a phrase anagram
+    }
+    LoadedList loaded;
     try {
         loader.open();
         loader.readItems();
@@ -102,21 +131,20 @@ std::shared_ptr<const engine::Dictionary> loadDictionary(const std::string& path
         }
         loader.close();
         loader.sort();
-        loader.keepFreedBlocks();  // for the runner's buffers, see runUnscramble()
-        try {
-            loader.buildIndex();
-        } catch (const engine::TooManyInitialGroups& tooMany) {
-            printLine(err, warning(tooMany.what()));
+        if (!options.anagrams) {
+            loader.keepFreedBlocks();  // for the runner's buffers, see runUnscramble()
+            loaded.search = prepareSearch(loader, options);
         }
     } catch (const std::exception& failure) {
         printLine(err, diagnostic(failure.what()));
-        return nullptr;
+        return {};
     }
     if (loader.dictionary()->words().size() == 0) {
         printLine(err,
                   warning("the dictionary '" + path + "' has no words, so nothing will match"));
     }
-    return loader.dictionary();
+    loaded.dictionary = loader.dictionary();
+    return loaded;
 }
 
 std::string withoutFullStop(std::string_view message) {
@@ -147,21 +175,20 @@ int runUnscramble(const Options& options, std::FILE* in, std::FILE* out, std::FI
         printLine(err, diagnostic(problem));
         return ExitFailure;
     }
-    // Phrase mode may use the list's one-letter words ("a", "I"); word mode never lists them.
-    const std::shared_ptr<const engine::Dictionary> dictionary =
-        loadDictionary(path, options.anagrams, err);
-    if (!dictionary) {
+    const LoadedList list = loadDictionary(path, options, err);
+    if (!list.dictionary) {
         return ExitFailure;
     }
     if (options.anagrams) {
         engine::releaseRetainedBlocks();
-        return runPhrases(options, *dictionary, jobCount(options), in, out, err);
+        return runPhrases(options, *list.dictionary, jobCount(options), in, out, err);
     }
 
     int status = ExitSuccess;
     try {
         const OutputFormatter formatter(options.format, options.lengths);
-        BatchRunner runner(*dictionary, formatter, options.lengths, jobCount(options), out);
+        BatchRunner runner(*list.dictionary, *list.search, formatter, options.lengths,
+                           jobCount(options), out);
         // The runner's large buffers took the memory the load had freed, which needs no fresh
         // zeroed pages; whatever is left goes back to the system.
         engine::releaseRetainedBlocks();

@@ -4,7 +4,7 @@
 # it root) is needed only when something is missing.
 set -eu
 packages="build-essential cmake pkg-config clang libclang-rt-14-dev
-    qt6-base-dev libgl-dev libxlsxwriter-dev zlib1g-dev libgtest-dev
+    qt6-base-dev libgl-dev libxlsxwriter-dev zlib1g-dev libgtest-dev libicu-dev
     clang-format clang-tidy appstream
     fonts-liberation xdg-utils python3 python3-openpyxl xvfb x11-utils xdotool mandoc an"
 

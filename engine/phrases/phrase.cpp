@@ -55,9 +55,9 @@ bool isPhraseLetter(char16_t unit) {
     return letterTable().letter(unit);
 }
 
-Phrase parsePhrase(std::u16string_view text) {
+Phrase parsePhrase(std::u16string_view text, Accents accents) {
     Phrase phrase;
-    const std::u16string lowered = toLowerCase(text);
+    const std::u16string lowered = letterKey(text, accents);
     for (const char16_t unit : lowered) {
         if (unit == u'?') {
             ++phrase.blanks;
@@ -84,7 +84,8 @@ std::uint64_t PhraseIndex::letterSignature(std::u16string_view letters) {
     return signature;
 }
 
-PhraseIndex::PhraseIndex(const WordList& words) : m_list(&words) {
+PhraseIndex::PhraseIndex(const WordList& words, Accents accents)
+    : m_list(&words), m_accents(accents) {
     m_words.reserve(words.size());
     const LetterTable& table = letterTable();
     for (std::size_t position = 0; position < words.size(); ++position) {
@@ -92,7 +93,7 @@ PhraseIndex::PhraseIndex(const WordList& words) : m_list(&words) {
         if (position > 0 && word == words[position - 1]) {
             continue;  // the same word again: one entry is enough
         }
-        if (word.empty() || word.size() > static_cast<std::size_t>(kMaxPhraseLetters)) {
+        if (word.empty()) {
             continue;
         }
         Word entry;
@@ -108,19 +109,23 @@ PhraseIndex::PhraseIndex(const WordList& words) : m_list(&words) {
             signature |= std::uint64_t{1} << (letter & 63);
         }
         if (!plain) {
-            const std::u16string lowered = toLowerCase(word);
+            const std::u16string lowered = letterKey(word, accents);
             bool allLetters = true;
             for (const char16_t unit : lowered) {
                 allLetters = allLetters && table.letter(unit);
             }
-            if (!allLetters) {
+            if (!allLetters || lowered.empty()) {
                 continue;
             }
+            entry.length = static_cast<std::uint32_t>(lowered.size());
             if (lowered != word) {
                 entry.loweredOffset = static_cast<std::uint32_t>(m_lowered.size());
                 m_lowered += lowered;
             }
             signature = letterSignature(lowered);
+        }
+        if (entry.length > static_cast<std::uint32_t>(kMaxPhraseLetters)) {
+            continue;
         }
         entry.signature = signature;
         m_words.push_back(entry);

@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/letters/letter_key.h"
 #include "engine/word_list.h"
 
 namespace wordloom::engine {
@@ -13,9 +14,9 @@ namespace wordloom::engine {
 // Phrase anagrams, stage one: what a phrase is, and the dictionary as the phrase search reads it.
 //
 // A letter is a code unit that the C.UTF-8 locale classifies as alphabetic (iswalpha), surrogates
-// excluded: the same locale the engine lower-cases with. Both sides are compared lower-cased, so
-// "Paris" in the dictionary can spell the letters of "pairs"; it is printed as the dictionary
-// holds it.
+// excluded. Both sides are compared by their letter keys (letter_key.h: NFC, lower case, accents
+// kept or folded), so "Paris" in the dictionary can spell the letters of "pairs"; it is printed
+// as the dictionary holds it.
 
 inline constexpr int kMaxPhraseLetters = 64;
 
@@ -35,9 +36,9 @@ struct Phrase {
     int size() const { return static_cast<int>(letters.size()) + blanks; }
 };
 
-// Drops every character that is not a letter or "?", lower-cases the letters (1:1). Throws a
+// Drops every character of the text's letter key that is not a letter or "?". Throws a
 // PhraseError when more than kMaxPhraseLetters letters and blanks remain.
-Phrase parsePhrase(std::u16string_view text);
+Phrase parsePhrase(std::u16string_view text, Accents accents = Accents::Kept);
 
 // The dictionary prepared once for phrase searches (read-only afterwards; several searches may
 // read it at once). It keeps the words that can take part in a phrase anagram: every code unit a
@@ -47,15 +48,14 @@ class PhraseIndex {
 public:
     struct Word {
         std::uint32_t position;  // in the word list
-        // Where its lower-cased letters are, when they differ from the word (kAsStored: they
-        // do not).
+        // Where its letter key is, when it differs from the word (kAsStored: it does not).
         std::uint32_t loweredOffset;
-        std::uint32_t length;     // letters (code units)
+        std::uint32_t length;     // letters (code units of the key)
         std::uint64_t signature;  // letterSignature() of its letters
     };
     static constexpr std::uint32_t kAsStored = 0xFFFFFFFF;
 
-    explicit PhraseIndex(const WordList& words);
+    explicit PhraseIndex(const WordList& words, Accents accents = Accents::Kept);
 
     const std::vector<Word>& words() const { return m_words; }
     std::u16string_view lettersOf(const Word& word) const {
@@ -64,6 +64,9 @@ public:
         }
         return std::u16string_view(m_lowered).substr(word.loweredOffset, word.length);
     }
+    // How its letters compare; phrases and the words named in options compare the same way.
+    Accents accents() const { return m_accents; }
+
     // The word as the list holds it.
     std::u16string_view textOf(const Word& word) const { return (*m_list)[word.position]; }
 
@@ -80,6 +83,7 @@ public:
 
 private:
     const WordList* m_list;
+    Accents m_accents;
     std::vector<Word> m_words;
     std::u16string m_lowered;
 };

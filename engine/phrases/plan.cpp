@@ -7,6 +7,7 @@
 #include <memory>
 #include <unordered_set>
 
+#include "engine/letters/letter_key.h"
 #include "engine/phrases/phrase_search_core.h"
 #include "engine/text.h"
 
@@ -53,9 +54,9 @@ std::uint64_t wordKey(int length, std::uint64_t rank) {
 // For each code unit, 1 + the slot of the phrase letter it is, 0 for other units. One table per
 // thread, cleared again after each use.
 // A word as the phrase search compares it: lower-cased, non-letters dropped.
-std::u16string lettersOnly(std::u16string_view typed) {
+std::u16string lettersOnly(std::u16string_view typed, Accents accents) {
     std::u16string letters;
-    for (const char16_t unit : toLowerCase(typed)) {
+    for (const char16_t unit : letterKey(typed, accents)) {
         if (isPhraseLetter(unit)) {
             letters.push_back(unit);
         }
@@ -133,7 +134,7 @@ void Plan::takeContainedWords(const std::vector<std::u16string>& contain) {
     std::u16string containedList;
     for (const std::u16string& typed : contain) {
         std::u16string word;
-        for (const char16_t unit : toLowerCase(typed)) {
+        for (const char16_t unit : letterKey(typed, index->accents())) {
             if (unit == u'?') {
                 throw PhraseError("a word to contain cannot hold a blank: \"" + encodeUtf8(typed) +
                                   "\"");
@@ -182,7 +183,7 @@ std::vector<std::uint32_t> Plan::fittingWords(const PhraseOptions& options) cons
     const PhraseLengths lengths = options.lengths;
     std::unordered_set<std::u16string> excluded;
     for (const std::u16string& word : options.exclude) {
-        excluded.insert(lettersOnly(word));
+        excluded.insert(lettersOnly(word, index->accents()));
     }
     if (noRepeat) {
         // A word that an anagram holds already cannot come again.

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "cli/batch_runner.h"
+#include "engine/letters/keyed_search.h"
 #include "engine/text.h"
 #include "engine/words/run_core.h"
 
@@ -112,6 +113,7 @@ TEST(BatchRunner, WritesTheRowsOfEveryLetterSetInOrder) {
         }
     }
     const auto dictionary = engine::loadDictionary((folder / "words.dic").string());
+    const engine::KeyedSearch search(dictionary->words(), engine::Accents::Kept);
     std::vector<std::u16string> sets;
     for (int i = 0; i < 40; ++i) {
         sets.push_back(i % 3 == 0 ? u"taes?" : i % 3 == 1 ? u"ACT??" : u"n\u00e9e?????????????");
@@ -121,7 +123,7 @@ TEST(BatchRunner, WritesTheRowsOfEveryLetterSetInOrder) {
     std::string expected;
     for (const std::u16string& set : sets) {
         std::vector<std::uint32_t> found;
-        engine::unscrambleLetterSet(*dictionary, set, lengths, found);
+        search.find(set, lengths, found);
         expected += referenceRows(OutputFormat::Tsv, set, dictionary->words(), found);
     }
     ASSERT_GT(expected.size(), 0u);
@@ -129,7 +131,7 @@ TEST(BatchRunner, WritesTheRowsOfEveryLetterSetInOrder) {
         std::FILE* out = std::tmpfile();
         ASSERT_NE(out, nullptr);
         {
-            BatchRunner runner(*dictionary, formatter, lengths, jobs, out);
+            BatchRunner runner(*dictionary, search, formatter, lengths, jobs, out);
             for (const std::u16string& set : sets) {
                 runner.add(set);
             }

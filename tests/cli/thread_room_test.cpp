@@ -17,6 +17,7 @@
 #include "cli/batch_runner.h"
 #include "cli/output_format.h"
 #include "engine/dictionary.h"
+#include "engine/letters/keyed_search.h"
 #include "engine/phrases/phrase.h"
 #include "engine/phrases/phrase_search.h"
 
@@ -59,7 +60,8 @@ std::string batchRows(const engine::Dictionary& dictionary, unsigned jobs) {
     const OutputFormatter formatter(OutputFormat::Words, lengths);
     std::FILE* out = std::tmpfile();
     {
-        BatchRunner runner(dictionary, formatter, lengths, jobs, out);
+        const engine::KeyedSearch search(dictionary, engine::Accents::Kept);
+        BatchRunner runner(dictionary, search, formatter, lengths, jobs, out);
         std::mt19937 random(7);
         std::uniform_int_distribution<int> letter(0, 25);
         for (int set = 0; set < 300; ++set) {

@@ -1,0 +1,276 @@
+#include "engine/letters/keyed_search.h"
+
+#include <algorithm>
+#include <numeric>
+#include <stdexcept>
+
+#include "engine/words/letter_tiles.h"
+#include "engine/words/matcher.h"
+
+namespace wordloom::engine {
+namespace {
+
+constexpr char16_t kBlank = u'?';
+// A letter of a letter set that no word holds: it matches nothing, in codes or exactly.
+constexpr char16_t kNoWordsLetter = 0xFFFF;
+// Exact letters are one unit each: kFirstExact + the letter's number. Below it lies "?".
+constexpr char32_t kFirstExact = 0x40;
+constexpr std::size_t kMostLetters = kNoWordsLetter - kFirstExact - 1;
+constexpr int kCodes = 26;
+constexpr std::size_t kShortestRun = 2;
+constexpr std::size_t kLongestRun = MatchIndex::kLongestListed;
+
+bool isAscii(std::u16string_view text) {
+    return std::all_of(text.begin(), text.end(), [](char16_t unit) { return unit < 0x80; });
+}
+
+// Calls `each` with every code point of the word's letter key, without building the key for the
+// ASCII words that most lists are mostly made of.
+template <typename Each>
+void forEachKeyLetter(std::u16string_view word, Accents accents, Each each) {
+    if (isAscii(word)) {
+        for (const char16_t unit : word) {
+            each(unit >= u'A' && unit <= u'Z' ? char32_t{unit} + (u'a' - u'A') : char32_t{unit});
+        }
+        return;
+    }
+    const std::u16string key = letterKey(word, accents);
+    for (std::size_t i = 0; i < key.size(); ++i) {
+        const char16_t unit = key[i];
+        if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < key.size() && key[i + 1] >= 0xDC00 &&
+            key[i + 1] <= 0xDFFF) {
+            each(0x10000 + ((char32_t{unit} - 0xD800) << 10) + (key[++i] - 0xDC00));
+        } else {
+            each(char32_t{unit});
+        }
+    }
+}
+
+std::uint32_t lengthBit(std::size_t length) {
+    return 1u << std::min<std::size_t>(length, 31);
+}
+
+}  // namespace
+
+bool KeyedSearch::needsKeys(const WordList& words) {
+    const std::u16string_view text = words.text();
+    return !std::all_of(text.begin(), text.end(), [](char16_t unit) {
+        return unit < 0x80 && !(unit >= u'A' && unit <= u'Z');
+    });
+}
+
+KeyedSearch::KeyedSearch(const Dictionary& dictionary, Accents accents)
+    : m_accents(accents), m_dictionary(&dictionary) {
+    for (std::uint32_t length = 0; length < 32; ++length) {
+        m_unitLengths[length] = 1u << length;
+    }
+}
+
+KeyedSearch::KeyedSearch(const WordList& words, Accents accents)
+    : m_accents(accents), m_basicPlane(0x10000, 0) {
+    // The exact letters of every word first, counting how often each letter occurs; then the
+    // codes, which depend on those counts.
+    WordList exact;
+    exact.reserve(words.textUnits(), words.size());
+    std::vector<std::uint64_t> counts(1, 0);
+    std::u16string letters;
+    for (std::size_t position = 0; position < words.size(); ++position) {
+        letters.clear();
+        forEachKeyLetter(words[position], accents, [&](char32_t codePoint) {
+            if (codePoint == kBlank) {
+                letters.push_back(kBlank);
+                return;
+            }
+            std::uint32_t number = letterNumber(codePoint);
+            if (number == 0) {
+                number = addLetter(codePoint);
+                counts.push_back(0);
+            }
+            ++counts[number];
+            letters.push_back(static_cast<char16_t>(kFirstExact + number));
+        });
+        exact.append(letters);
+        m_unitLengths[std::min<std::size_t>(letters.size(), 31)] |=
+            lengthBit(words[position].size());
+    }
+    assignCodes(counts);
+    recordWords(exact);
+    m_index.build(m_coded);
+}
+
+std::uint32_t KeyedSearch::letterNumber(char32_t codePoint) const {
+    if (codePoint < 0x10000) {
+        return m_basicPlane[codePoint];
+    }
+    const auto found = m_otherPlanes.find(codePoint);
+    return found == m_otherPlanes.end() ? 0 : found->second;
+}
+
+std::uint32_t KeyedSearch::addLetter(char32_t codePoint) {
+    if (m_letterCount == kMostLetters) {
+        throw std::runtime_error("The dictionary holds more than " + std::to_string(kMostLetters) +
+                                 " different characters, more than a word search can tell "
+                                 "apart; split it into lists of one script each.");
+    }
+    const auto number = static_cast<std::uint16_t>(++m_letterCount);
+    if (codePoint < 0x10000) {
+        m_basicPlane[codePoint] = number;
+    } else {
+        m_otherPlanes.emplace(codePoint, number);
+    }
+    return number;
+}
+
+// The 26 most frequent letters get a code each, in the order of their numbers' code points so
+// that a list of a-z keeps a-z; each rarer letter, most frequent first, joins the code that
+// stands for the fewest occurrences so far, so that the shared codes stay rare.
+void KeyedSearch::assignCodes(const std::vector<std::uint64_t>& counts) {
+    std::vector<std::uint32_t> byFrequency(m_letterCount);
+    std::iota(byFrequency.begin(), byFrequency.end(), 1u);
+    std::stable_sort(byFrequency.begin(), byFrequency.end(),
+                     [&](std::uint32_t a, std::uint32_t b) { return counts[a] > counts[b]; });
+    const std::size_t ownCodes = std::min<std::size_t>(byFrequency.size(), kCodes);
+    std::vector<std::pair<char32_t, std::uint32_t>> chosen;  // code point, number
+    std::vector<char32_t> codePointOf(m_letterCount + 1, 0);
+    for (char32_t codePoint = 0; codePoint < 0x10000; ++codePoint) {
+        if (m_basicPlane[codePoint] != 0) {
+            codePointOf[m_basicPlane[codePoint]] = codePoint;
+        }
+    }
+    for (const auto& [codePoint, number] : m_otherPlanes) {
+        codePointOf[number] = codePoint;
+    }
+    for (std::size_t i = 0; i < ownCodes; ++i) {
+        chosen.emplace_back(codePointOf[byFrequency[i]], byFrequency[i]);
+    }
+    std::sort(chosen.begin(), chosen.end());
+
+    m_codeOf.assign(m_letterCount + 1, u'a');
+    m_sharedCode.assign(m_letterCount + 1, false);
+    std::vector<std::uint64_t> codeTotal(kCodes, 0);
+    std::vector<std::vector<std::uint32_t>> lettersOfCode(kCodes);
+    for (std::size_t code = 0; code < chosen.size(); ++code) {
+        const std::uint32_t number = chosen[code].second;
+        m_codeOf[number] = static_cast<char16_t>(u'a' + code);
+        codeTotal[code] = counts[number];
+        lettersOfCode[code].push_back(number);
+    }
+    for (std::size_t i = ownCodes; i < byFrequency.size(); ++i) {
+        const std::uint32_t number = byFrequency[i];
+        const auto code = static_cast<std::size_t>(
+            std::min_element(codeTotal.begin(), codeTotal.end()) - codeTotal.begin());
+        m_codeOf[number] = static_cast<char16_t>(u'a' + code);
+        codeTotal[code] += counts[number];
+        lettersOfCode[code].push_back(number);
+    }
+    for (const std::vector<std::uint32_t>& numbers : lettersOfCode) {
+        for (const std::uint32_t number : numbers) {
+            m_sharedCode[number] = numbers.size() > 1;
+        }
+    }
+}
+
+// Spells each word in codes and keeps the exact letters of those that hold a shared code.
+void KeyedSearch::recordWords(const WordList& exact) {
+    m_coded.reserve(exact.textUnits(), exact.size());
+    std::u16string coded;
+    m_checkedOffsets.push_back(0);
+    for (std::size_t position = 0; position < exact.size(); ++position) {
+        const std::u16string_view letters = exact[position];
+        coded.clear();
+        bool shared = false;
+        for (const char16_t unit : letters) {
+            if (unit == kBlank) {
+                coded.push_back(kBlank);
+                continue;
+            }
+            const std::size_t number = unit - kFirstExact;
+            coded.push_back(m_codeOf[number]);
+            shared = shared || m_sharedCode[number];
+        }
+        m_coded.append(coded);
+        if (shared) {
+            m_checkedPositions.push_back(static_cast<std::uint32_t>(position));
+            m_checkedText.append(letters);
+            m_checkedOffsets.push_back(static_cast<std::uint32_t>(m_checkedText.size()));
+        }
+    }
+    m_coded.seal();
+}
+
+void KeyedSearch::code(std::u16string_view letterSet, CodedLetters& out) const {
+    out.coded.clear();
+    out.exact.clear();
+    forEachKeyLetter(letterSet, m_accents, [&](char32_t codePoint) {
+        if (codePoint == kBlank) {
+            out.coded.push_back(kBlank);
+            out.exact.push_back(kBlank);
+        } else if (m_dictionary != nullptr) {
+            // A plain list holds lower-case ASCII alone: any other letter matches nothing.
+            const char16_t unit =
+                codePoint < 0x80 ? static_cast<char16_t>(codePoint) : kNoWordsLetter;
+            out.coded.push_back(unit);
+        } else if (const std::uint32_t number = letterNumber(codePoint); number != 0) {
+            out.coded.push_back(m_codeOf[number]);
+            out.exact.push_back(static_cast<char16_t>(kFirstExact + number));
+        } else {
+            out.coded.push_back(kNoWordsLetter);
+            out.exact.push_back(kNoWordsLetter);
+        }
+    });
+}
+
+bool KeyedSearch::runnable(std::u16string_view letterSet) const {
+    thread_local CodedLetters letters;
+    code(letterSet, letters);
+    return letters.coded.size() >= kShortestRun && letters.coded.size() <= kLongestRun;
+}
+
+bool KeyedSearch::spellsExactly(std::uint32_t position, std::u16string_view exactLetters,
+                                std::u16string& remaining) const {
+    const auto at =
+        std::lower_bound(m_checkedPositions.begin(), m_checkedPositions.end(), position);
+    if (at == m_checkedPositions.end() || *at != position) {
+        return true;  // no shared code: the search in codes was exact
+    }
+    const auto i = static_cast<std::size_t>(at - m_checkedPositions.begin());
+    const std::u16string_view word =
+        std::u16string_view(m_checkedText)
+            .substr(m_checkedOffsets[i], m_checkedOffsets[i + 1] - m_checkedOffsets[i]);
+    return word_search::spells(word, exactLetters, remaining);
+}
+
+void KeyedSearch::find(std::u16string_view letterSet, const LengthFilter& lengths,
+                       std::vector<std::uint32_t>& found) const {
+    thread_local CodedLetters letters;
+    code(letterSet, letters);
+    if (letters.coded.size() < kShortestRun || letters.coded.size() > kLongestRun) {
+        return;
+    }
+    if (m_dictionary != nullptr) {
+        Unscramble(*m_dictionary, letters.coded, lengths, found);
+        return;
+    }
+    const std::size_t from = found.size();
+    UnscrambleVia(MatchPath::Automatic, m_coded, m_index, letters.coded, lengths, found);
+    if (m_checkedPositions.empty()) {
+        return;
+    }
+    thread_local std::u16string remaining;
+    const auto kept = std::remove_if(
+        found.begin() + static_cast<std::ptrdiff_t>(from), found.end(),
+        [&](std::uint32_t position) { return !spellsExactly(position, letters.exact, remaining); });
+    found.erase(kept, found.end());
+}
+
+std::uint32_t KeyedSearch::unitLengths(std::uint32_t letterLengths) const {
+    std::uint32_t units = 0;
+    for (std::uint32_t length = 0; length < 32; ++length) {
+        if (((letterLengths >> length) & 1u) != 0) {
+            units |= m_unitLengths[length];
+        }
+    }
+    return units;
+}
+
+}  // namespace wordloom::engine
