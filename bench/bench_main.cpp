@@ -4,6 +4,8 @@
 // Usage: wordloom-bench [path/to/words.dic] [--quick] [--fast-paths] [--batch-tool]
 //        (--fast-paths: only each fast path of the word search on and off;
 //         --batch-tool: only the batch tool's end-to-end figures)
+//        wordloom-bench [path/to/words.dic] --languages [LIST...]
+//        (the word search on other languages' lists, by default Debian's German and French)
 // The batch tool's end-to-end figures run wordloom-unscramble from beside this program (or the
 // path in WORDLOOM_UNSCRAMBLE) and Debian's `an` when it is installed.
 //        wordloom-bench --crafted-sort [WORDS]   (the load of a list arranged against the sort)
@@ -22,6 +24,7 @@
 
 #include "bench/bench_batch_tool.h"
 #include "bench/bench_fast_paths.h"
+#include "bench/bench_languages.h"
 #include "bench/bench_timing.h"
 #include "bench/letter_sets.h"
 #include "engine/dictionary.h"
@@ -266,6 +269,17 @@ void timeWordBytes(const Dictionary& dictionary) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        if (std::string(argv[i]) != "--languages") {
+            continue;
+        }
+        std::vector<std::string> lists(argv + i + 1, argv + argc);
+        if (lists.empty()) {
+            lists = {"/usr/share/dict/ngerman", "/usr/share/dict/french"};
+        }
+        wordloom::bench::timeLanguages(i > 1 ? argv[1] : besideProgram("words.dic"), lists);
+        return 0;
+    }
     if (argc >= 2 && std::string(argv[1]) == "--crafted-sort") {
         timeCraftedLoad(argc >= 3 ? static_cast<std::uint32_t>(std::stoul(argv[2])) : 200000u);
         return 0;

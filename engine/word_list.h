@@ -67,6 +67,9 @@ public:
     const Views& views() const { return m_words; }
 
     std::size_t textUnits() const { return m_text.size(); }
+    // The text for a caller that rewrites the words in place, unit for unit: every view stays
+    // valid and keeps its length.
+    char16_t* mutableText() { return m_text.data(); }
     // All the words' text, in the order read; every view lies inside it.
     std::u16string_view text() const { return {m_text.data(), m_text.size()}; }
 

@@ -1,6 +1,7 @@
 #include "engine/letters/keyed_search.h"
 
 #include <algorithm>
+#include <bit>
 #include <numeric>
 #include <stdexcept>
 
@@ -20,21 +21,12 @@ constexpr int kCodes = 26;
 constexpr std::size_t kShortestRun = 2;
 constexpr std::size_t kLongestRun = MatchIndex::kLongestListed;
 
-bool isAscii(std::u16string_view text) {
-    return std::all_of(text.begin(), text.end(), [](char16_t unit) { return unit < 0x80; });
-}
-
-// Calls `each` with every code point of the word's letter key, without building the key for the
-// ASCII words that most lists are mostly made of.
+// Calls `each` with every code point of the text's letter key.
 template <typename Each>
-void forEachKeyLetter(std::u16string_view word, Accents accents, Each each) {
-    if (isAscii(word)) {
-        for (const char16_t unit : word) {
-            each(unit >= u'A' && unit <= u'Z' ? char32_t{unit} + (u'a' - u'A') : char32_t{unit});
-        }
-        return;
-    }
-    const std::u16string key = letterKey(word, accents);
+void forEachKeyLetter(std::u16string_view text, Accents accents, Each each) {
+    thread_local std::u16string key;
+    key.clear();
+    appendLetterKey(text, accents, key);
     for (std::size_t i = 0; i < key.size(); ++i) {
         const char16_t unit = key[i];
         if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < key.size() && key[i + 1] >= 0xDC00 &&
@@ -69,9 +61,8 @@ KeyedSearch::KeyedSearch(const Dictionary& dictionary, Accents accents)
 KeyedSearch::KeyedSearch(const WordList& words, Accents accents)
     : m_accents(accents), m_basicPlane(0x10000, 0) {
     // The exact letters of every word first, counting how often each letter occurs; then the
-    // codes, which depend on those counts.
-    WordList exact;
-    exact.reserve(words.textUnits(), words.size());
+    // codes, which depend on those counts, written over them.
+    m_coded.reserve(words.textUnits(), words.size());
     std::vector<std::uint64_t> counts(1, 0);
     std::u16string letters;
     for (std::size_t position = 0; position < words.size(); ++position) {
@@ -89,12 +80,12 @@ KeyedSearch::KeyedSearch(const WordList& words, Accents accents)
             ++counts[number];
             letters.push_back(static_cast<char16_t>(kFirstExact + number));
         });
-        exact.append(letters);
+        m_coded.append(letters);
         m_unitLengths[std::min<std::size_t>(letters.size(), 31)] |=
             lengthBit(words[position].size());
     }
     assignCodes(counts);
-    recordWords(exact);
+    codeWords();
     m_index.build(m_coded);
 }
 
@@ -170,32 +161,46 @@ void KeyedSearch::assignCodes(const std::vector<std::uint64_t>& counts) {
     }
 }
 
-// Spells each word in codes and keeps the exact letters of those that hold a shared code.
-void KeyedSearch::recordWords(const WordList& exact) {
-    m_coded.reserve(exact.textUnits(), exact.size());
-    std::u16string coded;
+// Spells each word (in exact letters so far) in codes, in place, and keeps the exact letters of
+// those that hold a shared code.
+void KeyedSearch::codeWords() {
+    // By exact unit: its code, and whether the code is shared; "?" stays.
+    std::vector<char16_t> codeOfUnit(kFirstExact + m_letterCount + 1, kBlank);
+    std::vector<std::uint8_t> sharedUnit(codeOfUnit.size(), 0);
+    for (std::size_t number = 1; number <= m_letterCount; ++number) {
+        codeOfUnit[kFirstExact + number] = m_codeOf[number];
+        sharedUnit[kFirstExact + number] = m_sharedCode[number] ? 1 : 0;
+    }
+    m_checkedBits.assign((m_coded.size() + 63) / 64, 0);
     m_checkedOffsets.push_back(0);
-    for (std::size_t position = 0; position < exact.size(); ++position) {
-        const std::u16string_view letters = exact[position];
-        coded.clear();
-        bool shared = false;
+    char16_t* const text = m_coded.mutableText();
+    const char16_t* const start = m_coded.text().data();
+    for (std::size_t position = 0; position < m_coded.size(); ++position) {
+        const std::u16string_view letters = m_coded[position];
+        std::uint8_t shared = 0;
         for (const char16_t unit : letters) {
-            if (unit == kBlank) {
-                coded.push_back(kBlank);
-                continue;
-            }
-            const std::size_t number = unit - kFirstExact;
-            coded.push_back(m_codeOf[number]);
-            shared = shared || m_sharedCode[number];
+            shared |= sharedUnit[unit];
         }
-        m_coded.append(coded);
-        if (shared) {
-            m_checkedPositions.push_back(static_cast<std::uint32_t>(position));
+        if (shared != 0) {
+            m_checkedBits[position / 64] |= std::uint64_t{1} << (position % 64);
             m_checkedText.append(letters);
             m_checkedOffsets.push_back(static_cast<std::uint32_t>(m_checkedText.size()));
         }
+        char16_t* const word = text + (letters.data() - start);
+        for (std::size_t i = 0; i < letters.size(); ++i) {
+            word[i] = codeOfUnit[word[i]];
+        }
     }
     m_coded.seal();
+    m_checkedBefore.reserve(m_checkedBits.size());
+    std::uint32_t before = 0;
+    for (const std::uint64_t bits : m_checkedBits) {
+        m_checkedBefore.push_back(before);
+        before += static_cast<std::uint32_t>(std::popcount(bits));
+    }
+    if (before == 0) {
+        m_checkedBits.clear();  // nothing to check: find() can tell at once
+    }
 }
 
 void KeyedSearch::code(std::u16string_view letterSet, CodedLetters& out) const {
@@ -228,12 +233,13 @@ bool KeyedSearch::runnable(std::u16string_view letterSet) const {
 
 bool KeyedSearch::spellsExactly(std::uint32_t position, std::u16string_view exactLetters,
                                 std::u16string& remaining) const {
-    const auto at =
-        std::lower_bound(m_checkedPositions.begin(), m_checkedPositions.end(), position);
-    if (at == m_checkedPositions.end() || *at != position) {
+    const std::uint64_t bits = m_checkedBits[position / 64];
+    const std::uint64_t bit = std::uint64_t{1} << (position % 64);
+    if ((bits & bit) == 0) {
         return true;  // no shared code: the search in codes was exact
     }
-    const auto i = static_cast<std::size_t>(at - m_checkedPositions.begin());
+    const std::size_t i =
+        m_checkedBefore[position / 64] + static_cast<std::size_t>(std::popcount(bits & (bit - 1)));
     const std::u16string_view word =
         std::u16string_view(m_checkedText)
             .substr(m_checkedOffsets[i], m_checkedOffsets[i + 1] - m_checkedOffsets[i]);
@@ -253,7 +259,7 @@ void KeyedSearch::find(std::u16string_view letterSet, const LengthFilter& length
     }
     const std::size_t from = found.size();
     UnscrambleVia(MatchPath::Automatic, m_coded, m_index, letters.coded, lengths, found);
-    if (m_checkedPositions.empty()) {
+    if (m_checkedBits.empty()) {
         return;
     }
     thread_local std::u16string remaining;

@@ -66,7 +66,7 @@ private:
     std::uint32_t letterNumber(char32_t codePoint) const;
     std::uint32_t addLetter(char32_t codePoint);
     void assignCodes(const std::vector<std::uint64_t>& counts);
-    void recordWords(const WordList& exact);
+    void codeWords();
     bool spellsExactly(std::uint32_t position, std::u16string_view exactLetters,
                        std::u16string& remaining) const;
 
@@ -82,9 +82,11 @@ private:
     std::vector<char16_t> m_codeOf;  // per letter number
     std::vector<bool> m_sharedCode;  // per letter number: its code stands for other letters too
 
-    // The words that hold a letter of a shared code: their positions, ascending, and their
-    // exact letters (one unit per letter, see code()) one after another.
-    std::vector<std::uint32_t> m_checkedPositions;
+    // The words that hold a letter of a shared code: a bit per list position, the number of
+    // such words before each block of 64 positions, and their exact letters (one unit per
+    // letter, see code()) one after another, where m_checkedOffsets says.
+    std::vector<std::uint64_t> m_checkedBits;
+    std::vector<std::uint32_t> m_checkedBefore;
     std::vector<std::uint32_t> m_checkedOffsets;
     std::u16string m_checkedText;
 

@@ -4,7 +4,7 @@
 #include <unicode/unorm2.h>
 #include <unicode/utf16.h>
 
-#include <algorithm>
+#include <array>
 #include <stdexcept>
 
 namespace wordloom::engine {
@@ -72,18 +72,7 @@ std::u16string eachCodePoint(std::u16string_view text, Change change) {
     return out;
 }
 
-}  // namespace
-
-std::u16string letterKey(std::u16string_view text, Accents accents) {
-    if (std::all_of(text.begin(), text.end(), [](char16_t unit) { return unit < 0x80; })) {
-        std::u16string key(text);
-        for (char16_t& unit : key) {
-            if (unit >= u'A' && unit <= u'Z') {
-                unit = static_cast<char16_t>(unit + (u'a' - u'A'));
-            }
-        }
-        return key;
-    }
+std::u16string keyThroughIcu(std::u16string_view text, Accents accents) {
     std::u16string composed;
     if (accents == Accents::Folded) {
         const std::u16string bare =
@@ -96,6 +85,53 @@ std::u16string letterKey(std::u16string_view text, Accents accents) {
     }
     return eachCodePoint(composed,
                          [](UChar32 codePoint) -> UChar32 { return u_tolower(codePoint); });
+}
+
+// Below this code point (Latin, Greek, Cyrillic, Armenian) a character composes under NFC only
+// with a combining mark that follows it, so a text of such characters without marks has the
+// key of its characters one by one; a table holds them. Most words of most lists are such.
+constexpr char16_t kTableEnd = 0x590;
+constexpr char16_t kNoEntry = 0xFFFF;  // a mark, or a key of other than one unit
+
+using KeyTable = std::array<char16_t, kTableEnd>;
+
+KeyTable makeTable(Accents accents) {
+    KeyTable table;
+    for (char16_t unit = 0; unit < kTableEnd; ++unit) {
+        const bool mark =
+            (U_GET_GC_MASK(unit) & U_GC_M_MASK) != 0 || u_getCombiningClass(unit) != 0;
+        const std::u16string key = mark ? std::u16string() : keyThroughIcu({&unit, 1}, accents);
+        table[unit] = key.size() == 1 ? key[0] : kNoEntry;
+    }
+    return table;
+}
+
+const KeyTable& keyTable(Accents accents) {
+    static const KeyTable kept = makeTable(Accents::Kept);
+    static const KeyTable folded = makeTable(Accents::Folded);
+    return accents == Accents::Folded ? folded : kept;
+}
+
+}  // namespace
+
+void appendLetterKey(std::u16string_view text, Accents accents, std::u16string& out) {
+    const KeyTable& table = keyTable(accents);
+    const std::size_t start = out.size();
+    for (const char16_t unit : text) {
+        if (unit >= kTableEnd || table[unit] == kNoEntry) {
+            out.resize(start);
+            out += keyThroughIcu(text, accents);
+            return;
+        }
+        out.push_back(table[unit]);
+    }
+}
+
+std::u16string letterKey(std::u16string_view text, Accents accents) {
+    std::u16string key;
+    key.reserve(text.size());
+    appendLetterKey(text, accents, key);
+    return key;
 }
 
 }  // namespace wordloom::engine

@@ -14,7 +14,10 @@ namespace wordloom::engine {
 enum class Accents { Kept, Folded };
 
 // The text as the comparison sees it. Characters that are not letters stay (lower-cased where
-// they have a case); a text of ASCII alone is only lower-cased.
+// they have a case).
 std::u16string letterKey(std::u16string_view text, Accents accents);
+
+// The same, appended to `out`: a caller that keys many texts reuses one buffer.
+void appendLetterKey(std::u16string_view text, Accents accents, std::u16string& out);
 
 }  // namespace wordloom::engine
