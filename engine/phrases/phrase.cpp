@@ -109,20 +109,26 @@ PhraseIndex::PhraseIndex(const WordList& words, Accents accents)
             signature |= std::uint64_t{1} << (letter & 63);
         }
         if (!plain) {
-            const std::u16string lowered = letterKey(word, accents);
+            // The key goes straight to its place in m_lowered, and is taken back when the word
+            // cannot take part or needs no key of its own.
+            const std::size_t at = m_lowered.size();
+            appendLetterKey(word, accents, m_lowered);
+            const std::u16string_view lowered = std::u16string_view(m_lowered).substr(at);
             bool allLetters = true;
             for (const char16_t unit : lowered) {
                 allLetters = allLetters && table.letter(unit);
             }
             if (!allLetters || lowered.empty()) {
+                m_lowered.resize(at);
                 continue;
             }
-            entry.length = static_cast<std::uint32_t>(lowered.size());
-            if (lowered != word) {
-                entry.loweredOffset = static_cast<std::uint32_t>(m_lowered.size());
-                m_lowered += lowered;
-            }
             signature = letterSignature(lowered);
+            entry.length = static_cast<std::uint32_t>(lowered.size());
+            if (lowered == word) {
+                m_lowered.resize(at);
+            } else {
+                entry.loweredOffset = static_cast<std::uint32_t>(at);
+            }
         }
         if (entry.length > static_cast<std::uint32_t>(kMaxPhraseLetters)) {
             continue;

@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/huge_page_buffer.h"
 #include "engine/letters/letter_key.h"
 #include "engine/word_list.h"
 
@@ -57,7 +58,7 @@ public:
 
     explicit PhraseIndex(const WordList& words, Accents accents = Accents::Kept);
 
-    const std::vector<Word>& words() const { return m_words; }
+    const HugePageVector<Word>& words() const { return m_words; }
     std::u16string_view lettersOf(const Word& word) const {
         if (word.loweredOffset == kAsStored) {
             return (*m_list)[word.position];
@@ -84,7 +85,7 @@ public:
 private:
     const WordList* m_list;
     Accents m_accents;
-    std::vector<Word> m_words;
+    HugePageVector<Word> m_words;  // large, filled once: in huge pages
     std::u16string m_lowered;
 };
 
