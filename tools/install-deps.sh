@@ -6,7 +6,8 @@ set -eu
 packages="build-essential cmake pkg-config clang libclang-rt-14-dev
     qt6-base-dev libgl-dev libxlsxwriter-dev zlib1g-dev libgtest-dev libicu-dev
     clang-format clang-tidy appstream
-    fonts-liberation xdg-utils python3 python3-openpyxl xvfb x11-utils xdotool mandoc an"
+    fonts-liberation xdg-utils python3 python3-openpyxl xvfb x11-utils xdotool mandoc an
+    wngerman wfrench"
 
 missing=
 for package in $packages; do

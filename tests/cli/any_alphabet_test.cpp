@@ -3,11 +3,13 @@
 // letters, each through the real tool against the letter rule written out plainly.
 #include <unicode/uchar.h>
 #include <unicode/unorm2.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <map>
 #include <random>
 #include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -134,6 +136,15 @@ std::vector<std::string> letterSetsFor(const std::vector<std::u16string>& words,
         sets.push_back(encodeUtf8(set));
     }
     return sets;
+}
+
+std::vector<std::string> linesOf(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream stream(text);
+    for (std::string line; std::getline(stream, line);) {
+        lines.push_back(line);
+    }
+    return lines;
 }
 
 std::string linesFile(const std::vector<std::string>& lines) {
@@ -308,3 +319,68 @@ TEST_F(UnscrambleTool, FindsCapitalisedWordsAndWordsBeginningWithAnAccentedLette
 }
 
 }  // namespace
+
+// Debian's `an` folds accents too: with --fold the tool lists the words it lists on Debian's own
+// German and French lists, where the two foldings agree. `an` also writes "ß" as "ss"
+// and ligatures as two letters, and lists one-letter words and words with punctuation: those are
+// left out of the comparison (the letter sets hold none of them).
+std::set<std::string> comparableWords(const std::string& lines) {
+    std::set<std::string> words;
+    std::istringstream stream(lines);
+    for (std::string word; std::getline(stream, word);) {
+        const std::u16string text = decodeUtf8(word);
+        const bool lettersOnly = std::all_of(text.begin(), text.end(), [](char16_t unit) {
+            return u_isalpha(unit) != 0 && unit != u'ß' && unit != u'æ' && unit != u'Æ' &&
+                   unit != u'œ' && unit != u'Œ';
+        });
+        if (lettersOnly && text.size() >= 2) {
+            words.insert(word);
+        }
+    }
+    return words;
+}
+
+TEST_F(UnscrambleTool, FoldsAccentsAsDebiansAnDoesOnItsWordLists) {
+    const std::string an = "/usr/games/an";
+    if (access(an.c_str(), X_OK) != 0) {
+        GTEST_SKIP() << "Debian's an is not installed";
+    }
+    int lists = 0;
+    int compared = 0;  // letter sets that spell a word
+    for (const char* path : {"/usr/share/dict/ngerman", "/usr/share/dict/french"}) {
+        if (access(path, R_OK) != 0) {
+            continue;
+        }
+        ++lists;
+        // Seven letters of words of the list, so that the sets spell something.
+        const std::vector<std::string> lines = linesOf(readFile(path));
+        std::mt19937 random(2026);
+        std::vector<std::string> sets;
+        while (sets.size() < 5) {
+            std::u32string letters;
+            for (int w = 0; w < 2; ++w) {
+                letters += codePointsOf(decodeUtf8(lines[random() % lines.size()]));
+            }
+            std::shuffle(letters.begin(), letters.end(), random);
+            letters.resize(std::min<std::size_t>(letters.size(), 7));
+            const std::u16string set = unitsOf(letters);
+            if (std::all_of(set.begin(), set.end(), [](char16_t unit) {
+                    return u_isalpha(unit) != 0 && unit != u'ß' && unit != u'æ' && unit != u'œ';
+                })) {
+                sets.push_back(encodeUtf8(set));
+            }
+        }
+        for (const std::string& set : sets) {
+            const ToolRun ours = run({"-d", path, "--fold", "-l", "2-27", set});
+            const ToolRun theirs = runProgram(an, {"-w", "-d", path, set});
+            ASSERT_EQ(ours.status, 0) << ours.err;
+            const std::set<std::string> words = comparableWords(ours.out);
+            EXPECT_EQ(words, comparableWords(theirs.out)) << path << " " << set;
+            compared += words.empty() ? 0 : 1;
+        }
+    }
+    if (lists == 0) {
+        GTEST_SKIP() << "neither Debian's German nor its French word list is installed";
+    }
+    EXPECT_GT(compared, 0);
+}
