@@ -22,7 +22,7 @@ mkdir -p "$artifacts"
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 
-for target in dictionary letter_file; do
+for target in dictionary keyed_search letter_file; do
     program=$build/bin/fuzz_$target
     if [ ! -x "$program" ]; then
         echo "$program is missing: build the target fuzz_targets in $build first." >&2

@@ -1,0 +1,144 @@
+// Feeds arbitrary bytes to the dictionary reader as a word list in any alphabet, then checks the
+// batch tool's search over letter keys (shared codes, the checks on exact letters) against the
+// letter rule applied word by word: both sides keyed, then compared as multisets of code points,
+// "?" standing for any one.
+//
+// Input: a first byte (odd: accents folded), the list's bytes, optionally followed by a NUL and
+// letter sets, one per line. Without letter sets, a few are taken from the list's own bytes.
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/dictionary.h"
+#include "engine/letters/keyed_search.h"
+#include "engine/letters/letter_key.h"
+#include "engine/text.h"
+
+namespace {
+
+using namespace wordloom;
+
+struct MemoryFile {
+    MemoryFile() : fd(memfd_create("list.dic", 0)), path("/proc/self/fd/" + std::to_string(fd)) {
+        if (fd < 0) {
+            std::perror("memfd_create");
+            std::abort();
+        }
+    }
+    void replace(std::string_view bytes) const {
+        if (ftruncate(fd, 0) != 0 || (!bytes.empty() && pwrite(fd, bytes.data(), bytes.size(), 0) !=
+                                                            static_cast<ssize_t>(bytes.size()))) {
+            std::perror("writing the in-memory list");
+            std::abort();
+        }
+    }
+    int fd;
+    std::string path;
+};
+
+std::u32string codePoints(std::u16string_view text) {
+    std::u32string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        char32_t unit = text[i];
+        if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+            text[i + 1] <= 0xDFFF) {
+            unit = 0x10000 + ((unit - 0xD800) << 10) + (text[++i] - 0xDC00);
+        }
+        out.push_back(unit);
+    }
+    return out;
+}
+
+bool spells(const std::u32string& word, const std::u32string& letters) {
+    std::map<char32_t, int> left;
+    for (const char32_t c : letters) {
+        ++left[c];
+    }
+    for (const char32_t c : word) {
+        if (left[c] > 0) {
+            --left[c];
+        } else if (left[U'?'] > 0) {
+            --left[U'?'];
+        } else {
+            return false;
+        }
+    }
+    return true;
+}
+
+std::vector<std::string_view> letterSetsFrom(std::string_view text, std::string_view list) {
+    std::vector<std::string_view> sets;
+    while (!text.empty() && sets.size() < 8) {
+        const std::size_t end = text.find('\n');
+        sets.push_back(text.substr(0, end));
+        text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
+    }
+    if (sets.empty()) {
+        sets = {list.substr(0, 6), list.substr(0, 12),
+                list.substr(std::min<std::size_t>(3, list.size()), 5), "??", "?????"};
+    }
+    return sets;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    static const MemoryFile file;
+    if (size == 0) {
+        return 0;
+    }
+    const engine::Accents accents =
+        (data[0] & 1) != 0 ? engine::Accents::Folded : engine::Accents::Kept;
+    const std::string_view input(reinterpret_cast<const char*>(data) + 1, size - 1);
+    const std::size_t split = input.rfind('\0');
+    const std::string_view listBytes = input.substr(0, split);
+    const std::string_view letters =
+        split == std::string_view::npos ? std::string_view() : input.substr(split + 1);
+    file.replace(listBytes);
+
+    engine::DictionaryLoader loader(file.path);
+    std::unique_ptr<engine::KeyedSearch> search;
+    try {
+        loader.open();
+        loader.readItems();
+        loader.close();
+        loader.sort();
+        search = std::make_unique<engine::KeyedSearch>(loader.dictionary()->words(), accents);
+    } catch (const std::runtime_error&) {
+        return 0;  // a list the tool refuses with a message
+    }
+    const engine::WordList& words = loader.dictionary()->words();
+    const engine::LengthMask lengths = engine::LengthMask::range(2, 27);
+    for (const std::string_view bytes : letterSetsFrom(letters, listBytes)) {
+        const std::u16string letterSet = engine::decodeUtf8(bytes);
+        std::vector<std::uint32_t> found;
+        search->find(letterSet, lengths, found);
+        std::vector<std::uint32_t> expected;
+        const std::u32string setLetters = codePoints(engine::letterKey(letterSet, accents));
+        if (setLetters.size() >= 2 && setLetters.size() <= 27) {
+            for (std::uint32_t position = 0; position < words.size(); ++position) {
+                const std::u32string word = codePoints(engine::letterKey(words[position], accents));
+                if (word.size() >= 2 && word.size() <= 27 && spells(word, setLetters)) {
+                    expected.push_back(position);
+                }
+            }
+        }
+        if (found != expected) {
+            std::fprintf(
+                stderr, "Letter set '%.*s': the keyed search found %zu rows, the rule %zu.\n",
+                static_cast<int>(bytes.size()), bytes.data(), found.size(), expected.size());
+            std::abort();
+        }
+    }
+    return 0;
+}
