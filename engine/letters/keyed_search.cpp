@@ -7,6 +7,7 @@
 
 #include "engine/words/letter_tiles.h"
 #include "engine/words/matcher.h"
+#include "engine/words/run_core.h"
 
 namespace wordloom::engine {
 namespace {
@@ -20,6 +21,10 @@ constexpr std::size_t kMostLetters = kNoWordsLetter - kFirstExact - 1;
 constexpr int kCodes = 26;
 constexpr std::size_t kShortestRun = 2;
 constexpr std::size_t kLongestRun = MatchIndex::kLongestListed;
+
+bool isAscii(std::u16string_view text) {
+    return std::all_of(text.begin(), text.end(), [](char16_t unit) { return unit < 0x80; });
+}
 
 // Calls `each` with every code point of the text's letter key.
 template <typename Each>
@@ -226,6 +231,9 @@ void KeyedSearch::code(std::u16string_view letterSet, CodedLetters& out) const {
 }
 
 bool KeyedSearch::runnable(std::u16string_view letterSet) const {
+    if (isAscii(letterSet)) {
+        return isRunnableLetterSet(letterSet);  // one letter a unit
+    }
     thread_local CodedLetters letters;
     code(letterSet, letters);
     return letters.coded.size() >= kShortestRun && letters.coded.size() <= kLongestRun;
@@ -248,6 +256,11 @@ bool KeyedSearch::spellsExactly(std::uint32_t position, std::u16string_view exac
 
 void KeyedSearch::find(std::u16string_view letterSet, const LengthFilter& lengths,
                        std::vector<std::uint32_t>& found) const {
+    if (m_dictionary != nullptr && isAscii(letterSet)) {
+        // Its key is its lower case, as the window takes it.
+        unscrambleLetterSet(*m_dictionary, letterSet, lengths, found);
+        return;
+    }
     thread_local CodedLetters letters;
     code(letterSet, letters);
     if (letters.coded.size() < kShortestRun || letters.coded.size() > kLongestRun) {
