@@ -87,6 +87,9 @@ std::uint64_t PhraseIndex::letterSignature(std::u16string_view letters) {
 PhraseIndex::PhraseIndex(const WordList& words, Accents accents)
     : m_list(&words), m_accents(accents) {
     m_words.reserve(words.size());
+    // Room for every key at once: growing would copy the keys, and fault in fresh pages, again
+    // and again; pages never written are never faulted in.
+    m_lowered.reserve(words.textUnits());
     const LetterTable& table = letterTable();
     for (std::size_t position = 0; position < words.size(); ++position) {
         const std::u16string_view word = words[position];
