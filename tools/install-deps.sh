@@ -5,7 +5,7 @@
 set -eu
 packages="build-essential cmake pkg-config clang libclang-rt-14-dev
     qt6-base-dev libgl-dev libxlsxwriter-dev zlib1g-dev libgtest-dev
-    clang-format clang-tidy appstream
+    clang-format clang-tidy appstream crossbuild-essential-arm64 qemu-user file
     fonts-liberation xdg-utils python3 python3-openpyxl xvfb x11-utils xdotool mandoc an"
 
 missing=
