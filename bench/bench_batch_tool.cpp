@@ -78,7 +78,7 @@ ProcessTimes timeProcess(const std::vector<std::string>& arguments, const char* 
 }
 
 std::string writeLetterFile(const LetterSets& sets, const char* name) {
-    const std::string path = (std::filesystem::temp_directory_path() / name).string();
+    std::string path = (std::filesystem::temp_directory_path() / name).string();
     std::ofstream file(path, std::ios::binary);
     for (const std::u16string& set : sets) {
         file << wordloom::engine::encodeUtf8(set) << '\n';

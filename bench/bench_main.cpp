@@ -98,7 +98,7 @@ JobTimes timeJobs(const Dictionary& dictionary, const LetterSets& sets, int thre
             jobs.emplace_back([&, job] {
                 const double jobStart = threadSeconds();
                 std::vector<std::uint32_t> found;
-                for (std::size_t i = static_cast<std::size_t>(job); i < sets.size();
+                for (auto i = static_cast<std::size_t>(job); i < sets.size();
                      i += static_cast<std::size_t>(threads)) {
                     found.clear();
                     wordloom::engine::Unscramble(dictionary, sets[i], kAllLengths, found);
@@ -169,11 +169,11 @@ void timeLoad(const std::string& path) {
         bestIndex = std::min(bestIndex, threadSeconds() - indexStart);
     }
     const wordloom::engine::WordList& words = dictionary->words();
-    const double wordBytes =
+    const auto wordBytes =
         static_cast<double>(words.textUnits() * sizeof(char16_t) +
                             words.views().capacity() * sizeof(std::u16string_view));
-    const double indexBytes = static_cast<double>(dictionary->matchIndex().memoryBytes() +
-                                                  sizeof(wordloom::engine::LetterIndex));
+    const auto indexBytes = static_cast<double>(dictionary->matchIndex().memoryBytes() +
+                                                sizeof(wordloom::engine::LetterIndex));
     std::printf(
         "load (read + sort + index), best of 7: %.1f ms elapsed, %.1f ms processor time, "
         "of which the match index %.1f ms\n",

@@ -158,7 +158,10 @@ void WindowBench::timeTextExport(const std::string& plainFile) {
     printTime("text export (SaveListviewProperlySpaced)", textExport);
     std::printf("  %-44s wall %9.1f ms   (%zu bytes)\n", "one fwrite + fflush of the same bytes",
                 plainWrite.wall * 1e3, exported.size());
-    printRatio("text export / plain write (wall)", textExport.wall / plainWrite.wall, 3);
+    // The export flushes its file to the disk, which a plain write does not: its goal is set
+    // against the durable write below, and this ratio is shown for comparison only.
+    std::printf("  %-44s %.2fx   no target (the export is durable)\n",
+                "text export / plain write (wall)", textExport.wall / plainWrite.wall);
     std::printf("  %-44s wall %9.1f ms\n", "the same written, flushed to disk and renamed",
                 durableWrite.wall * 1e3);
     printRatio("text export / that durable write (wall)", textExport.wall / durableWrite.wall, 1.5);

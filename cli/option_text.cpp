@@ -202,7 +202,7 @@ std::string manualOptions() {
             text.append("\\fB\\-").push_back(entry.shortName);
             text += "\\fR, ";
         }
-        text.append("\\fB\\-\\-").append(entry.longName).append("\\fR");
+        text.append(R"(\fB\-\-)").append(entry.longName).append(R"(\fR)");
         if (entry.argument != nullptr) {
             text.append(" \\fI").append(entry.argument).append("\\fR");
         }

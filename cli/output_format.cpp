@@ -149,6 +149,8 @@ void OutputFormatter::appendRows(rows::ByteBuffer& out, std::u16string_view lett
             typed.push_back('\t');
             rows::writeRows(out, found, words, typed.size() + 1,
                             [&](char* at, std::uint32_t position) {
+                                // A row of bytes, not a C string: no NUL after the copy.
+                                // NOLINTNEXTLINE(bugprone-not-null-terminated-result)
                                 std::memcpy(at, typed.data(), typed.size());
                                 at = rows::writeWord(at + typed.size(), words, position);
                                 *at = '\n';

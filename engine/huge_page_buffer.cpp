@@ -126,9 +126,12 @@ void* allocateBlock(std::size_t bytes) {
         munmap(region, aligned - start);
     }
     const std::size_t tail = start + mapped - (aligned + length);
+    // The bounds were rounded to huge pages as integers; they go back to the system as pointers.
     if (tail != 0) {
+        // NOLINTNEXTLINE(performance-no-int-to-ptr): an address rounded as an integer
         munmap(reinterpret_cast<void*>(aligned + length), tail);
     }
+    // NOLINTNEXTLINE(performance-no-int-to-ptr): an address rounded as an integer
     auto* const block = reinterpret_cast<void*>(aligned);
     // Only a hint: if it is refused, the block is served in 4 KiB pages.
     madvise(block, length, MADV_HUGEPAGE);

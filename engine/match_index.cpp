@@ -52,7 +52,7 @@ SortedLetters sortLetters(std::u16string_view word) {
     for (std::uint32_t rest = sorted.mask; rest != 0; rest &= rest - 1) {
         const int letter = __builtin_ctz(rest);
         for (int seen = 0; seen < counts[static_cast<std::size_t>(letter)]; ++seen, ++slot) {
-            const std::uint64_t tile = static_cast<std::uint64_t>(letter | (seen << 5));
+            const auto tile = static_cast<std::uint64_t>(letter | (seen << 5));
             sorted.tileCode |= tile << (8 * slot);
             sorted.treeKey |= static_cast<std::uint64_t>(letter + 1) << (kKeyBits - 5 * (slot + 1));
         }

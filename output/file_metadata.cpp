@@ -91,7 +91,7 @@ std::string followLinks(std::string path) {
             return path;  // the open reports what is wrong with it
         }
         leadsTo.resize(static_cast<std::size_t>(size));
-        path = leadsTo.front() == '/' ? leadsTo : folderOf(path) + "/" + leadsTo;
+        path = leadsTo.front() == '/' ? leadsTo : folderOf(path).append("/").append(leadsTo);
     }
     errno = ELOOP;
     return {};
@@ -153,7 +153,7 @@ std::string userCacheFolder() {
     } else {
         return {};
     }
-    const std::string folder = base + "/wordloom";
+    std::string folder = base + "/wordloom";
     ::mkdir(base.c_str(), 0700);
     if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) {
         return {};

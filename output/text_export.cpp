@@ -222,6 +222,7 @@ void TextExport::writeAt(std::int32_t step) {
 // From 2000 rows on the progress value runs slightly ahead, ending up to about 0.05 above 100.
 void TextExport::setRowProgress(int j, int rowCount) {
     m_op.step(206, [&] {
+        // NOLINTNEXTLINE(bugprone-integer-division): the lead counts whole rows per 2000
         m_progress->setValue(static_cast<double>(rowCount / 2000 + j) / rowCount * 100);
     });
     if (j % 1000 == 0) {

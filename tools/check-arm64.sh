@@ -4,12 +4,12 @@
 # passing where the x86 vector scans do not exist.
 #
 # Usage: tools/check-arm64.sh [build folder]     (default: build-arm64 in the source tree)
-# Installs crossbuild-essential-arm64, qemu-user and the GoogleTest sources with apt-get when
-# they are missing (root needed only then). GoogleTest is built from /usr/src/googletest with
-# the cross compiler, once per build folder.
+# Installs crossbuild-essential-arm64, qemu-user, file and the GoogleTest sources with apt-get
+# when they are missing (root needed only then). GoogleTest is built from /usr/src/googletest
+# with the cross compiler, once per build folder.
 #
 # The test programs run under qemu-aarch64. The tests that start the batch tool as a process
-# (cli_tool_test) are left out: an arm64 program started from an emulated one needs the
+# (ctest label runs-tool) are left out: an arm64 program started from an emulated one needs the
 # kernel's binfmt_misc, which containers rarely offer. The tool itself is checked instead by
 # running it under the emulator on the golden cases and comparing the bytes.
 set -eu
@@ -22,6 +22,7 @@ started=$(date +%s)
 missing=
 command -v aarch64-linux-gnu-g++ >/dev/null || missing="$missing crossbuild-essential-arm64"
 command -v qemu-aarch64 >/dev/null || missing="$missing qemu-user"
+command -v file >/dev/null || missing="$missing file"
 [ -f /usr/src/googletest/CMakeLists.txt ] || missing="$missing googletest"
 if [ -n "$missing" ]; then
     echo "== Installing:$missing"
@@ -69,8 +70,7 @@ file "$build/wordloom/bin/wordloom-unscramble" | grep -q "ARM aarch64" ||
     { echo "wordloom-unscramble is not an arm64 program" >&2; exit 1; }
 
 echo "== Tests under qemu-aarch64"
-ctest --test-dir "$build/wordloom" --output-on-failure -j"$jobs" \
-    -E '^(UnscrambleTool|PhraseTool|Cli)\.'
+ctest --test-dir "$build/wordloom" --output-on-failure -j"$jobs" -LE runs-tool
 
 echo "== The batch tool under qemu-aarch64 against the golden files"
 tool="qemu-aarch64 -L $sysroot $build/wordloom/bin/wordloom-unscramble"

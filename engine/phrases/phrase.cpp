@@ -11,7 +11,10 @@
 namespace wordloom::engine {
 namespace {
 
+// POSIX names (locale_t)0 as newlocale's "no locale" without promising that locale_t is a
+// pointer, so the casts stay rather than nullptr.
 locale_t letterLocale() {
+    // NOLINTNEXTLINE(modernize-use-nullptr): locale_t need not be a pointer
     static const locale_t locale = newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(0));
     return locale;
 }
@@ -27,7 +30,7 @@ public:
                 letter = (unit >= 'a' && unit <= 'z') || (unit >= 'A' && unit <= 'Z');
             } else if (unit >= 0xD800 && unit <= 0xDFFF) {
                 letter = false;
-            } else if (locale != static_cast<locale_t>(0)) {
+            } else if (locale != static_cast<locale_t>(0)) {  // NOLINT(modernize-use-nullptr)
                 letter = iswalpha_l(static_cast<std::wint_t>(unit), locale) != 0;
             } else {
                 // Without the locale: Latin-1 letters and everything above them except the

@@ -150,7 +150,7 @@ public:
     void fail(std::exception_ptr error) {
         std::lock_guard lock(m_mutex);
         if (!m_error) {
-            m_error = error;
+            m_error = std::move(error);
         }
         stopLocked();
     }

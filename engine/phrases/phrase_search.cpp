@@ -23,7 +23,7 @@ public:
     }
 
     bool flush() override {
-        const std::size_t size = static_cast<std::size_t>(pos - m_buffer.get());
+        const auto size = static_cast<std::size_t>(pos - m_buffer.get());
         pos = m_buffer.get();
         if (size != 0) {
             if (!m_sink.write(std::string_view(m_buffer.get(), size))) {

@@ -354,7 +354,7 @@ void Plan::classesWithin(std::u16string_view blankLetters,
 std::size_t Plan::maxLineBytes() const {
     // Every letter is at most three UTF-8 bytes and is followed by at most one space; the last
     // word's copy may run kCopySlack bytes further.
-    return linePrefix.size() + 4 * kMaxPhraseLetters + 4 + kCopySlack;
+    return linePrefix.size() + 4 * static_cast<std::size_t>(kMaxPhraseLetters) + 4 + kCopySlack;
 }
 
 bool BlankSets::next() {

@@ -79,7 +79,7 @@ std::shared_ptr<const RootContext> buildRoot(const Plan& plan, std::u16string_vi
     // The widths the searcher is built for: 1 to 4, 6 or 8 words of eight letters each.
     const int needed = static_cast<int>((letters.size() + 7) / 8);
     root->lanes = needed <= 4 ? needed : needed <= 6 ? 6 : 8;
-    const std::size_t lanes = static_cast<std::size_t>(root->lanes);
+    const auto lanes = static_cast<std::size_t>(root->lanes);
     auto pack = [&](std::u16string_view key, std::uint64_t* into) {
         for (const char16_t unit : key) {
             const std::size_t slot = rank[slotOf(letters, unit)];

@@ -329,6 +329,7 @@ void writeContainedOnly(const Plan& plan, LineOutput& out) {
         return;
     }
     char* pos = out.pos;
+    // NOLINTNEXTLINE(bugprone-not-null-terminated-result): a line of output, no C string
     std::memcpy(pos, plan.linePrefix.data(), plan.linePrefix.size());
     pos += plan.linePrefix.size();
     for (const OutWord* word : line) {

@@ -53,7 +53,7 @@ inline bool narrowAsciiBlock(const char16_t* units, std::size_t count, char* out
                        static_cast<std::uint32_t>(
                            _mm_movemask_epi8(_mm_cmpeq_epi16(_mm_and_si128(high, above), zero)))
                            << 16;
-    const std::uint32_t used = static_cast<std::uint32_t>((std::uint64_t{1} << (2 * count)) - 1);
+    const auto used = static_cast<std::uint32_t>((std::uint64_t{1} << (2 * count)) - 1);
     if ((ascii & used) != used) {
         return false;
     }

@@ -14,7 +14,7 @@ std::shared_ptr<const WordBytes> preparedWordBytes(
     };
     // Never destroyed: the prepared bytes live in blocks of the engine's page cache, which may
     // be gone by the time static objects made before it would be destroyed at exit.
-    static Cache* const cache = new Cache;
+    static auto* const cache = new Cache;
     const bool same = !cache->preparedFor.expired() &&
                       !cache->preparedFor.owner_before(dictionary) &&
                       !dictionary.owner_before(cache->preparedFor);

@@ -185,6 +185,7 @@ QTreeView* Form1Widget::createList(ListModelBase* model) {
 
 void Form1Widget::setTabOrder() {
     std::vector<std::pair<int, QWidget*>> order;
+    order.reserve(platform::MainWindowLayout.size());
     for (const ControlLayout& control : platform::MainWindowLayout) {
         order.emplace_back(control.tabIndex, findChild<QWidget*>(toQString(control.name)));
     }

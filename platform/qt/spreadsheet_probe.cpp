@@ -119,7 +119,7 @@ QString findDesktopEntry(const QString& desktopId, const QStringList& dataDirs) 
     }
     for (const QString& dir : dataDirs) {
         for (const QString& relative : relativePaths) {
-            const QString candidate = dir + QStringLiteral("/applications/") + relative;
+            QString candidate = dir + QStringLiteral("/applications/") + relative;
             if (QFileInfo(candidate).isFile()) {
                 return candidate;
             }
@@ -144,7 +144,7 @@ QString findProgram(const QStringList& names, const QStringList& searchPath) {
         return {};  // findExecutable would fall back to the process's own PATH
     }
     for (const QString& name : names) {
-        const QString found = QStandardPaths::findExecutable(name, searchPath);
+        QString found = QStandardPaths::findExecutable(name, searchPath);
         if (!found.isEmpty()) {
             return found;
         }

@@ -52,7 +52,7 @@ QString createUniqueWorkbookFile(const QString& folder) {
         QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd hh-mm-ss"));
     for (int attempt = 1;; ++attempt) {
         const QString name = attempt == 1 ? stem : stem + QStringLiteral(" (%1)").arg(attempt);
-        const QString path = folder + QLatin1Char('/') + name + QStringLiteral(".xlsx");
+        QString path = folder + QLatin1Char('/') + name + QStringLiteral(".xlsx");
         QFile file(path);
         if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
             return path;

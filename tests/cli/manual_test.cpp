@@ -45,7 +45,7 @@ TEST(UnscrambleManual, ListsEveryOptionOfTheTableOnce) {
         if (entry.shortName != 0) {
             label = std::string("\\fB\\-") + entry.shortName + "\\fR, ";
         }
-        label += "\\fB\\-\\-" + std::string(entry.longName) + "\\fR";
+        label += R"(\fB\-\-)" + std::string(entry.longName) + R"(\fR)";
         if (entry.argument != nullptr) {
             label += " \\fI" + std::string(entry.argument) + "\\fR";
         }

@@ -127,7 +127,7 @@ TEST(OptionTable, EveryOptionIsUnderstoodAndDocumented) {
     for (const OptionEntry& entry : optionTable()) {
         std::vector<std::string> names{"--" + std::string(entry.longName)};
         std::string label = "--" + std::string(entry.longName);
-        std::string manualLabel = "\\fB\\-\\-" + std::string(entry.longName) + "\\fR";
+        std::string manualLabel = R"(\fB\-\-)" + std::string(entry.longName) + R"(\fR)";
         if (entry.shortName != 0) {
             names.push_back({'-', entry.shortName});
             label = std::string{'-', entry.shortName, ',', ' '} + label;

@@ -116,7 +116,7 @@ TEST(BatchRunner, WritesTheRowsOfEveryLetterSetInOrder) {
     const engine::KeyedSearch search(dictionary->words(), engine::Accents::Kept);
     std::vector<std::u16string> sets;
     for (int i = 0; i < 40; ++i) {
-        sets.push_back(i % 3 == 0 ? u"taes?" : i % 3 == 1 ? u"ACT??" : u"n\u00e9e?????????????");
+        sets.emplace_back(i % 3 == 0 ? u"taes?" : i % 3 == 1 ? u"ACT??" : u"n\u00e9e?????????????");
     }
     const engine::LengthMask lengths = engine::LengthMask::range(2, 8);
     const OutputFormatter formatter(OutputFormat::Tsv, lengths);

@@ -96,7 +96,7 @@ TEST_F(PhraseSteering, SameSetsAsAnWithTheSteeringOptionsApplied) {
         const auto ours = [&](std::vector<std::string> more) {
             std::vector<std::string> arguments{"-a", "-d", c.dictionary, "-l", lengths, "-j", "2"};
             arguments.insert(arguments.end(), more.begin(), more.end());
-            arguments.push_back(c.phrase);
+            arguments.emplace_back(c.phrase);
             const ToolRun run = this->run(arguments);
             EXPECT_EQ(run.status, 0) << run.err;
             return run.out;

@@ -37,7 +37,9 @@ TEST_F(UnscrambleTool, ListsTheWordsOfEachLetterSetInRunOrder) {
 // A letter set that is not UTF-8 is echoed byte for byte, not with U+FFFD, and lists what its
 // valid letters spell.
 TEST_F(UnscrambleTool, EchoesInvalidUtf8LetterSetsAsTyped) {
+    // The literals are split so that the letter after a \x escape is not read as part of it.
     const ToolRun result = run({"-d", smallDic, "--format", "tsv",
+                                // NOLINTNEXTLINE(bugprone-suspicious-missing-comma)
                                 "tc\xFF"
                                 "a",
                                 "c\xE2\x82"
@@ -338,7 +340,7 @@ TEST_F(UnscrambleTool, WarnsOnceAboutAUtf16DictionaryAndStillRuns) {
     EXPECT_EQ(plain.out, "tea\n");
     // One NUL byte in UTF-8 text is reported as what it is, and the other words match.
     const std::string nul = (m_dir / "nul-byte.dic").string();
-    writeFile(nul, std::string("tea\neat\na\0te\n", 14));
+    writeFile(nul, std::string("tea\neat\na\0te\n", 13));
     const ToolRun withNul = run({"-d", nul, "eat"});
     EXPECT_EQ(withNul.status, 0);
     EXPECT_EQ(withNul.err, "wordloom-unscramble: warning: the dictionary '" + nul +

@@ -286,7 +286,7 @@ TEST(DictionaryLoader, TellsUtf16TextFromUtf8) {
         {"", false},
         {"\xFF", false},
         // One NUL byte in UTF-8 text is not UTF-16.
-        {std::string_view("tea\neat\na\0te\n", 14), false},
+        {std::string_view("tea\neat\na\0te\n", 13), false},
     };
     for (const auto& [bytes, utf16] : cases) {
         tests::TempFile file(bytes);
@@ -299,7 +299,7 @@ TEST(DictionaryLoader, TellsUtf16TextFromUtf8) {
 
 TEST(DictionaryLoader, FindsTheLineOfANulByteInText) {
     const std::pair<std::string_view, std::size_t> cases[] = {
-        {std::string_view("tea\r\neat\r\na\0te\r\nta\0\r\n", 22), 3},
+        {std::string_view("tea\r\neat\r\na\0te\r\nta\0\r\n", 21), 3},
         {std::string_view("\0tea", 4), 1},
         {"tea\neat\n", 0},
         {std::string_view("t\0e\0a\0", 6), 0},  // UTF-16 instead

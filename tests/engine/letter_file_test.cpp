@@ -29,7 +29,7 @@ Entries split(std::u16string_view text, std::size_t chunkSize) {
 
 // The same entries whatever the chunks: whole, one unit at a time and cut in two anywhere.
 Entries splitEveryWay(std::u16string_view text) {
-    const Entries whole = split(text, text.size() + 1);
+    Entries whole = split(text, text.size() + 1);
     EXPECT_EQ(split(text, 1), whole);
     for (std::size_t cut = 0; cut <= text.size(); ++cut) {
         Entries entries;

@@ -24,7 +24,7 @@ TEST(BuildLetterIndex, GivesTheStartOfEveryLetterGroup) {
         starts.push_back(static_cast<std::int32_t>(words.size()));
         const int count = 1 + (letter % 3);
         for (int i = 0; i < count; ++i) {
-            words.push_back(std::u16string(2 + i, letter));
+            words.emplace_back(2 + i, letter);
         }
     }
     LetterIndex index;
@@ -63,10 +63,10 @@ TEST(BuildLetterIndex, CountsEveryChangeOfFirstUnit) {
 TEST(BuildLetterIndex, StopsAtATwentySeventhGroupKeepingTheEntries) {
     std::vector<std::u16string> words = {u"ab", u"ac"};
     for (char16_t initial = u'b'; initial <= u'z'; ++initial) {
-        words.push_back(std::u16string(2, initial));
+        words.emplace_back(2, initial);
     }
-    words.push_back(u"\u00e9t\u00e9");  // 27th initial
-    words.push_back(u"\u00fcber");      // never reached
+    words.emplace_back(u"\u00e9t\u00e9");  // 27th initial
+    words.emplace_back(u"\u00fcber");      // never reached
     LetterIndex index;
     try {
         BuildLetterIndex(listOf(words), index);

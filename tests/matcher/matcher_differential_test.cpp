@@ -146,7 +146,7 @@ TEST_P(UnscrambleByPath, AgreesWithLiteralOnLongWords) {
                 set.resize(27);
             }
         }
-        sets.push_back(std::u16string(27, u'?'));
+        sets.emplace_back(27, u'?');
         expectSameAsLiteral(dictionary, sets, reference::InitialSkip::Off);
     }
 }

@@ -183,6 +183,7 @@ TEST(Unscramble, ThreadsThatFirstWantLongWordsTogetherAllFindThem) {
     ASSERT_GT(expected.size(), 100u);
     std::vector<std::vector<std::uint32_t>> rows(4);
     std::vector<std::thread> threads;
+    // NOLINTNEXTLINE(modernize-loop-convert): each thread takes its index by value
     for (std::size_t t = 0; t < rows.size(); ++t) {
         threads.emplace_back([&, t] {
             rows[t] = unscrambleVia(engine::MatchPath::Automatic, dictionary, letters, longLengths);

@@ -281,7 +281,7 @@ TEST(ReplacingFile, InPlaceInAClosedFolderTheBackupGoesToTheCacheFolder) {
     RecordedFlushes flushes;
     EXPECT_TRUE(runUnprivileged([&]() -> std::string {
         ::setenv("XDG_CACHE_HOME", (folder.path() / "cache").c_str(), 1);
-        const std::string failure = save(folder.path() / "files/hard1.txt");
+        std::string failure = save(folder.path() / "files/hard1.txt");
         for (const std::string& flushed : flushedNames) {
             if (flushed.find("/cache/wordloom/.hard1.txt.wordloom-backup-") != std::string::npos) {
                 return failure;

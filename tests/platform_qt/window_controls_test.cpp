@@ -35,7 +35,7 @@ QByteArray readAll(const QString& path) {
 }
 
 QString writeFile(const QTemporaryDir& folder, const QString& name, const QByteArray& bytes) {
-    const QString path = folder.filePath(name);
+    QString path = folder.filePath(name);
     QFile file(path);
     EXPECT_TRUE(file.open(QIODevice::WriteOnly));
     file.write(bytes);
