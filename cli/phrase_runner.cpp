@@ -248,7 +248,8 @@ public:
                 return;
             }
             // A tab of the phrase is shown as a space, so that the line keeps two columns.
-            std::string shownPhrase = engine::encodeUtf8(typed);
+            std::string shownPhrase;
+            appendTyped(shownPhrase, typed);
             std::replace(shownPhrase.begin(), shownPhrase.end(), '\t', ' ');
             m_options.linePrefix = shownPhrase + "\t";
         }
