@@ -1,14 +1,12 @@
 #include "cli/phrase_output.h"
 
+#include <fcntl.h>
 #include <poll.h>
 #include <pthread.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <atomic>
 #include <cerrno>
-#include <climits>
 #include <csignal>
 #include <cstring>
 #include <string>
@@ -22,11 +20,19 @@ namespace {
 std::atomic<engine::PhraseControl*> searchUnderway{nullptr};
 std::atomic<bool> interrupted{false};
 pthread_t writingThread;
+// The output descriptor of the StreamSink, and /dev/null opened to take its place.
+std::atomic<int> sinkOutput{-1};
+std::atomic<int> nullOutput{-1};
 
 extern "C" void stopSearch(int) {
     if (engine::PhraseControl* control = searchUnderway.load()) {
         interrupted.store(true);
         control->stop.store(true);
+        // A write that starts after this point, even one the writer has just decided on, goes
+        // to /dev/null rather than wait; one already waiting is cut short by the signal.
+        if (const int output = sinkOutput.load(); output >= 0) {
+            dup2(nullOutput.load(), output);
+        }
         if (pthread_equal(pthread_self(), writingThread) == 0) {
             pthread_kill(writingThread, SIGINT);
         }
@@ -34,37 +40,6 @@ extern "C" void stopSearch(int) {
         std::signal(SIGINT, SIG_DFL);
         std::raise(SIGINT);
     }
-}
-
-// Holds the interrupt back on the calling thread while alive; `open()` is the signal mask that
-// lets it through.
-class InterruptHeldBack {
-public:
-    InterruptHeldBack() {
-        sigset_t interrupt;
-        sigemptyset(&interrupt);
-        sigaddset(&interrupt, SIGINT);
-        pthread_sigmask(SIG_BLOCK, &interrupt, &m_previous);
-        m_open = m_previous;
-        sigdelset(&m_open, SIGINT);
-    }
-    ~InterruptHeldBack() { pthread_sigmask(SIG_SETMASK, &m_previous, nullptr); }
-    InterruptHeldBack(const InterruptHeldBack&) = delete;
-    InterruptHeldBack& operator=(const InterruptHeldBack&) = delete;
-
-    const sigset_t* open() const { return &m_open; }
-
-private:
-    sigset_t m_previous;
-    sigset_t m_open;
-};
-
-bool mayWaitForReader(int descriptor) {
-    struct stat status {};
-    if (fstat(descriptor, &status) != 0) {
-        return true;
-    }
-    return S_ISFIFO(status.st_mode) || S_ISSOCK(status.st_mode) || isatty(descriptor) != 0;
 }
 
 }  // namespace
@@ -93,7 +68,19 @@ bool interruptArrived() {
 }
 
 StreamSink::StreamSink(std::FILE* out, PhraseProgress& progress)
-    : m_out(out), m_progress(progress), m_mayWait(mayWaitForReader(fileno(out))) {}
+    : m_out(out), m_progress(progress), m_null(open("/dev/null", O_WRONLY | O_CLOEXEC)) {
+    if (m_null >= 0) {
+        nullOutput.store(m_null);
+        sinkOutput.store(fileno(out));
+    }
+}
+
+StreamSink::~StreamSink() {
+    if (m_null >= 0) {
+        sinkOutput.store(-1);
+        close(m_null);
+    }
+}
 
 // Written directly rather than through the stream's buffer, so that a write cut short by an
 // interrupt is not carried on (the stream would go on waiting for the reader).
@@ -108,33 +95,16 @@ bool StreamSink::write(std::string_view lines) {
     return m_error == 0;
 }
 
-// The interrupt is let through only while waiting for the output to take more, never between
-// the check of the flag and a write: one that comes at any moment, even just before a write, is
-// then seen before that write. A write itself does not wait: where the output may wait for its
-// reader, it gets no more than PIPE_BUF bytes, which a pipe that has room takes whole.
+// The flag is looked at before every write; an interrupt that comes after that look sends the
+// write to /dev/null (see stopSearch).
 void StreamSink::writeAll(std::string_view lines) {
-    const InterruptHeldBack heldBack;
     const int descriptor = fileno(m_out);
     while (!lines.empty()) {
         if (interrupted.load()) {
             m_error = EINTR;
             return;
         }
-        if (m_mayWait) {
-            pollfd output{descriptor, POLLOUT, 0};
-            if (ppoll(&output, 1, nullptr, heldBack.open()) < 0) {
-                if (errno == EINTR) {
-                    continue;
-                }
-                m_error = errno;
-                return;
-            }
-        }
-        // Pieces end at multiples of PIPE_BUF in the stream, so that each fills up the pipe's
-        // part-filled page rather than taking a page of its own.
-        const std::size_t size =
-            m_mayWait ? std::min(lines.size(), PIPE_BUF - m_streamOffset % PIPE_BUF) : lines.size();
-        const ssize_t written = ::write(descriptor, lines.data(), size);
+        const ssize_t written = ::write(descriptor, lines.data(), lines.size());
         if (written < 0) {
             if (errno == EINTR) {
                 continue;
@@ -143,7 +113,6 @@ void StreamSink::writeAll(std::string_view lines) {
             return;
         }
         lines.remove_prefix(static_cast<std::size_t>(written));
-        m_streamOffset += static_cast<std::size_t>(written);
     }
 }
 

@@ -2,7 +2,6 @@
 
 #include <signal.h>
 
-#include <cstddef>
 #include <cstdio>
 #include <string_view>
 
@@ -35,10 +34,14 @@ bool interruptArrived();
 
 // Writes the search's lines to the output stream, on the thread that made the InterruptStops;
 // remembers why a write failed. After an interrupt, whenever it came, no write waits for the
-// output: the write ends, failed with EINTR.
+// output: the write ends, failed with EINTR, and the output is /dev/null from then on (one
+// StreamSink at a time).
 class StreamSink final : public engine::PhraseSink {
 public:
     StreamSink(std::FILE* out, PhraseProgress& progress);
+    ~StreamSink() override;
+    StreamSink(const StreamSink&) = delete;
+    StreamSink& operator=(const StreamSink&) = delete;
 
     bool write(std::string_view lines) override;
 
@@ -55,8 +58,7 @@ private:
 
     std::FILE* m_out;
     PhraseProgress& m_progress;
-    bool m_mayWait;  // a pipe, socket or terminal, which takes more only as its reader reads
-    std::size_t m_streamOffset = 0;  // bytes written so far
+    int m_null;  // /dev/null, which takes the output's place after an interrupt
     int m_error = 0;
 };
 
