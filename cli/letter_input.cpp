@@ -1,15 +1,16 @@
 #include "cli/letter_input.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <memory>
 #include <stdexcept>
+#include <string_view>
 #include <utility>
 #include <vector>
 
 #include "cli/output_format.h"
 #include "cli/unscramble_tool.h"
-#include "engine/text.h"
 
 namespace wordloom::cli {
 
@@ -73,11 +74,59 @@ private:
     bool m_cut = false;             // this piece has reached the cap
 };
 
+// Decodes a letter file that arrives in chunks as decodeTyped() decodes an argument, so that a
+// line that is not UTF-8 is echoed byte for byte and matches as the same bytes typed as an
+// argument would. A chunk is decoded up to the start of its last sequence that may still go on
+// in the next chunk; those few bytes wait for it.
+class TypedChunkDecoder {
+public:
+    void feed(std::string_view bytes, std::u16string& out) {
+        m_bytes.append(bytes);
+        std::string_view ready(m_bytes);
+        if (m_atStart) {
+            if (ready.size() < kByteOrderMark.size() && kByteOrderMark.starts_with(ready)) {
+                return;  // perhaps a byte-order mark, which the next chunk completes
+            }
+            if (ready.starts_with(kByteOrderMark)) {
+                ready.remove_prefix(kByteOrderMark.size());
+            }
+            m_atStart = false;
+        }
+        const std::size_t waiting = openSequenceLength(ready);
+        appendTypedPart(out, ready.substr(0, ready.size() - waiting));
+        m_bytes.erase(0, m_bytes.size() - waiting);
+    }
+
+    void finish(std::u16string& out) {
+        appendTypedPart(out, m_bytes);
+        m_bytes.clear();
+    }
+
+private:
+    static constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
+    // The bytes at the end of `bytes` from the last lead byte of a multi-byte sequence within
+    // the last four, which more bytes might continue. Decoding as typed takes every byte that
+    // is not a continuation byte as the start of a sequence, so the text can be cut there.
+    static std::size_t openSequenceLength(std::string_view bytes) {
+        for (std::size_t back = 1; back <= std::min<std::size_t>(4, bytes.size()); ++back) {
+            const auto byte = static_cast<unsigned char>(bytes[bytes.size() - back]);
+            if ((byte & 0xC0) != 0x80) {
+                return byte >= 0xC0 ? back : 0;
+            }
+        }
+        return 0;
+    }
+
+    std::string m_bytes;  // the chunk, after the bytes the previous one left waiting
+    bool m_atStart = true;
+};
+
 // Reads `input` to its end in chunks; `name` describes it in the failure message.
 void readStream(std::FILE* input, const std::string& name,
                 const engine::LetterLineSplitter::Sink& onEntry, std::size_t longestLine) {
     CappedLineSplitter splitter(onEntry, longestLine + 1);
-    engine::Utf8Decoder decoder;
+    TypedChunkDecoder decoder;
     std::vector<char> bytes(readSize);
     std::u16string text;
     while (true) {

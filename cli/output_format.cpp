@@ -88,19 +88,32 @@ std::u16string decodeTyped(std::string_view bytes) {
         return text;
     }
     text.clear();
+    appendTypedPart(text, bytes);
+    return text;
+}
+
+void appendTypedPart(std::u16string& out, std::string_view bytes) {
+    const std::size_t start = out.size();
+    out.resize(start + bytes.size());
+    char16_t* const end = engine::decodeUtf8Part(bytes, out.data() + start);
+    out.resize(static_cast<std::size_t>(end - out.data()));
+    if (std::find(out.begin() + static_cast<std::ptrdiff_t>(start), out.end(), u'\uFFFD') ==
+        out.end()) {
+        return;
+    }
+    out.resize(start);
     char16_t units[2];
     while (!bytes.empty()) {
         const std::size_t length = sequenceLength(bytes);
         if (length == 0) {
-            text += static_cast<char16_t>(kEscapedByte + static_cast<unsigned char>(bytes[0]));
+            out += static_cast<char16_t>(kEscapedByte + static_cast<unsigned char>(bytes[0]));
             bytes.remove_prefix(1);
             continue;
         }
-        char16_t* const end = engine::decodeUtf8Part(bytes.substr(0, length), units);
-        text.append(units, static_cast<std::size_t>(end - units));
+        char16_t* const unitsEnd = engine::decodeUtf8Part(bytes.substr(0, length), units);
+        out.append(units, static_cast<std::size_t>(unitsEnd - units));
         bytes.remove_prefix(length);
     }
-    return text;
 }
 
 void appendTyped(std::string& out, std::u16string_view text) {

@@ -43,6 +43,9 @@ void appendUtf8(std::string& out, std::u16string_view text);
 // becomes a unit of its own (a lone low surrogate, which no word holds) instead of U+FFFD, so
 // that appendTyped() gives back the bytes typed.
 std::u16string decodeTyped(std::string_view bytes);
+// The same for a part of a longer text, appended to `out`: a byte-order mark is an ordinary
+// character there. A part must not end inside a sequence that the next part completes.
+void appendTypedPart(std::u16string& out, std::string_view bytes);
 void appendTyped(std::string& out, std::u16string_view text);
 
 }  // namespace wordloom::cli

@@ -1,15 +1,9 @@
 #include "cli/phrase_runner.h"
 
-#include <poll.h>
-#include <pthread.h>
-#include <signal.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <atomic>
-#include <cerrno>
 #include <csignal>
-#include <cstring>
 #include <exception>
 #include <filesystem>
 #include <memory>
@@ -20,6 +14,7 @@
 
 #include "cli/batch_runner.h"
 #include "cli/letter_input.h"
+#include "cli/phrase_output.h"
 #include "cli/phrase_progress.h"
 #include "cli/unscramble_tool.h"
 #include "engine/letters/letter_key.h"
@@ -52,110 +47,6 @@ std::string shown(std::u16string_view typed) {
     }
     return singleQuoted(engine::encodeUtf8(typed.substr(0, shownUnits)) + "...");
 }
-
-// The lines are written on the thread that runs the search; a write it is blocked in (a reader
-// that reads no more) is cut short by the interrupt, so that the tool still ends at once.
-std::atomic<engine::PhraseControl*> searchUnderway{nullptr};
-std::atomic<bool> interrupted{false};
-pthread_t writingThread;
-
-// Writes the search's lines to the output stream; remembers why a write failed.
-class StreamSink final : public engine::PhraseSink {
-public:
-    StreamSink(std::FILE* out, PhraseProgress& progress) : m_out(out), m_progress(progress) {}
-
-    // Written directly rather than through the stream's buffer, so that a write cut short by
-    // an interrupt is not carried on (the stream would go on waiting for the reader).
-    bool write(std::string_view lines) override {
-        m_progress.beforeOutput();
-        if (std::fflush(m_out) != 0) {
-            m_error = errno != 0 ? errno : EIO;
-            m_progress.afterOutput();
-            return false;
-        }
-        while (!lines.empty()) {
-            const ssize_t written = ::write(fileno(m_out), lines.data(), lines.size());
-            if (written < 0 && errno != EINTR) {
-                m_error = errno;
-                break;
-            }
-            if (interrupted.load()) {
-                m_error = EINTR;
-                break;
-            }
-            lines.remove_prefix(static_cast<std::size_t>(std::max<ssize_t>(written, 0)));
-        }
-        m_progress.afterOutput();
-        return m_error == 0;
-    }
-
-    // Makes the lines so far leave the process, so that each phrase's lines are out before
-    // the next phrase runs (a reader waiting on a pipe sees them). After an interrupt only
-    // where the output takes them now: a reader that reads no more must not hold the tool up.
-    void flush(bool afterInterrupt) {
-        pollfd output{fileno(m_out), POLLOUT, 0};
-        if (afterInterrupt && (poll(&output, 1, 0) != 1 || (output.revents & POLLOUT) == 0)) {
-            return;
-        }
-        if (m_error == 0 && std::fflush(m_out) != 0) {
-            m_error = errno != 0 ? errno : EIO;
-        }
-    }
-
-    void throwIfFailed() const {
-        if (m_error != 0) {
-            throw OutputError(std::string("cannot write the results: ") + std::strerror(m_error));
-        }
-    }
-
-private:
-    std::FILE* m_out;
-    PhraseProgress& m_progress;
-    int m_error = 0;
-};
-
-// An interrupt (Ctrl-C) during a search stops it through its control flag, so that the lines
-// found so far are written and the progress line is cleared before the tool ends by the signal;
-// outside a search the interrupt ends the tool at once, as usual.
-
-extern "C" void stopSearch(int) {
-    if (engine::PhraseControl* control = searchUnderway.load()) {
-        interrupted.store(true);
-        control->stop.store(true);
-        if (pthread_equal(pthread_self(), writingThread) == 0) {
-            pthread_kill(writingThread, SIGINT);
-        }
-    } else {
-        std::signal(SIGINT, SIG_DFL);
-        std::raise(SIGINT);
-    }
-}
-
-class InterruptStops {
-public:
-    explicit InterruptStops(engine::PhraseControl& control) {
-        writingThread = pthread_self();
-        searchUnderway.store(&control);
-        struct sigaction stop {};
-        stop.sa_handler = stopSearch;
-        sigemptyset(&stop.sa_mask);
-        stop.sa_flags = 0;  // no SA_RESTART: a blocked write returns (EINTR) instead of waiting on
-        sigaction(SIGINT, &stop, &m_previous);
-        if (m_previous.sa_handler == SIG_IGN) {
-            sigaction(SIGINT, &m_previous,
-                      nullptr);  // a background job of a shell keeps ignoring it
-        }
-    }
-    ~InterruptStops() {
-        sigaction(SIGINT, &m_previous, nullptr);
-        searchUnderway.store(nullptr);
-    }
-    InterruptStops(const InterruptStops&) = delete;
-    InterruptStops& operator=(const InterruptStops&) = delete;
-
-private:
-    struct sigaction m_previous {};
-};
 
 // The words of the --only-from list as the search compares them (letter keys, non-letters
 // dropped); null, after a message, when the list cannot be read.
@@ -251,7 +142,8 @@ public:
                 return;
             }
             // A tab of the phrase is shown as a space, so that the line keeps two columns.
-            std::string shownPhrase = engine::encodeUtf8(typed);
+            std::string shownPhrase;
+            appendTyped(shownPhrase, typed);
             std::replace(shownPhrase.begin(), shownPhrase.end(), '\t', ' ');
             m_options.linePrefix = shownPhrase + "\t";
         }
@@ -269,8 +161,8 @@ public:
             throw;
         }
         m_progress.finish();
-        m_sink.flush(interrupted.load());
-        if (interrupted.load()) {
+        m_sink.flush(interruptArrived());
+        if (interruptArrived()) {
             // The lines found so far are out and the progress line is gone: now end as the
             // interrupt would have ended the tool.
             std::signal(SIGINT, SIG_DFL);

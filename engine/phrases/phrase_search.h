@@ -41,7 +41,8 @@ enum class PhraseOrder {
     // Fewer words first; within a word count, the longer first (longest) word first. Each word
     // count and first-word length is a round of its own over the sets of blank letters, so a
     // phrase with more than kMostBlanksBestFirst blanks (left after the contained words) keeps
-    // the found order: its first line would otherwise come far later.
+    // the found order: going over its many sets of blank letters once per round would cost about
+    // twice as much.
     BestFirst,
     // As the search finds them, the cheapest order: the anagrams of each set of blank letters in
     // turn (the sets in code-unit order), within one set grouped by the word that holds the
