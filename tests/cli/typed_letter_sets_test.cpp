@@ -88,8 +88,10 @@ TEST_F(UnscrambleTool, EchoesLetterFileLinesAsTypedInBothModes) {
         run({"-d", smallDic, "--format", "tsv", "-l", "3", "-f", (m_dir / "letters.txt").string()});
     EXPECT_EQ(words.out,
               "tc\xFF"
+              "a\tCat\ntc\xFF"
               "a\tact\ntc\xFF"
               "a\tcat\nc\xE2\x82"
+              "at\tCat\nc\xE2\x82"
               "at\tact\nc\xE2\x82"
               "at\tcat\n");
     const ToolRun phrases = run({"-a", "-d", smallDic, "--format", "tsv", "-n", "1", "-f",
