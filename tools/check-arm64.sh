@@ -24,6 +24,14 @@ command -v aarch64-linux-gnu-g++ >/dev/null || missing="$missing crossbuild-esse
 command -v qemu-aarch64 >/dev/null || missing="$missing qemu-user"
 command -v file >/dev/null || missing="$missing file"
 [ -f /usr/src/googletest/CMakeLists.txt ] || missing="$missing googletest"
+# ICU for arm64 comes from Debian's arm64 archive, beside the native one (multiarch), with the
+# arm64 C and C++ libraries it needs; the emulated programs then run on those (qemu -L /), since
+# the cross compiler's copies of them are another build that must not be mixed with them.
+icu=/usr/lib/aarch64-linux-gnu/libicuuc.so
+if [ ! -f "$icu" ]; then
+    dpkg --print-foreign-architectures | grep -qx arm64 || dpkg --add-architecture arm64
+    missing="$missing libicu-dev:arm64"
+fi
 if [ -n "$missing" ]; then
     echo "== Installing:$missing"
     apt-get update -qq
@@ -44,7 +52,9 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
-set(CMAKE_CROSSCOMPILING_EMULATOR qemu-aarch64 -L $sysroot)
+set(CMAKE_CROSSCOMPILING_EMULATOR qemu-aarch64 -L /)
+set(ICU_INCLUDE_DIR /usr/include CACHE PATH "")
+set(ICU_UC_LIBRARY_RELEASE $icu CACHE FILEPATH "")
 EOF
 
 if [ ! -f "$build/googletest/lib/cmake/GTest/GTestConfig.cmake" ]; then
@@ -73,7 +83,7 @@ echo "== Tests under qemu-aarch64"
 ctest --test-dir "$build/wordloom" --output-on-failure -j"$jobs" -LE runs-tool
 
 echo "== The batch tool under qemu-aarch64 against the golden files"
-tool="qemu-aarch64 -L $sysroot $build/wordloom/bin/wordloom-unscramble"
+tool="qemu-aarch64 -L / $build/wordloom/bin/wordloom-unscramble"
 golden=$top/tests/cli/golden
 failed=0
 check() {

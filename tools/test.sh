@@ -34,4 +34,4 @@ CC=clang CXX=clang++ cmake -S "$top" -B "$top/build-fuzz" -DCMAKE_BUILD_TYPE=Deb
     -DWORDLOOM_FUZZ=ON -DWORDLOOM_BUILD_GUI=OFF -DWORDLOOM_BUILD_BENCH=OFF \
     -DWORDLOOM_WERROR=ON >/dev/null
 cmake --build "$top/build-fuzz" -j"$jobs" --target fuzz_targets
-"$top/tests/fuzz/run_fuzz.sh" "$top/build-fuzz" 30
+"$top/tests/fuzz/run_fuzz.sh" "$top/build-fuzz" 20
