@@ -66,7 +66,7 @@ void widenBlock(std::uint64_t block, char16_t* out) {
             std::uint64_t units = (block >> (32 * half)) & 0xFFFFFFFFu;
             units = (units | (units << 16)) & 0x0000FFFF0000FFFFu;
             units = (units | (units << 8)) & 0x00FF00FF00FF00FFu;
-            std::memcpy(out + 4 * half, &units, sizeof units);
+            std::memcpy(out + std::ptrdiff_t{4} * half, &units, sizeof units);
         }
     } else {
         for (int i = 0; i < 8; ++i) {

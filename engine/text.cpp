@@ -55,6 +55,7 @@ void appendUtf8(std::uint32_t codePoint, std::string& out) {
 // The C.UTF-8 locale gives the same simple case mapping wherever the program runs, whatever the
 // user's locale says. Without it only A-Z are lowered.
 locale_t lowerCaseLocale() {
+    // NOLINTNEXTLINE(modernize-use-nullptr): locale_t need not be a pointer
     static const locale_t locale = newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(0));
     return locale;
 }
@@ -63,7 +64,7 @@ char16_t lowerUnit(char16_t unit, locale_t locale) {
     if (unit < 0x80) {
         return (unit >= u'A' && unit <= u'Z') ? static_cast<char16_t>(unit + 0x20) : unit;
     }
-    if (isSurrogate(unit) || locale == static_cast<locale_t>(0)) {
+    if (isSurrogate(unit) || locale == static_cast<locale_t>(0)) {  // NOLINT(modernize-use-nullptr)
         return unit;
     }
     const std::wint_t lower = towlower_l(static_cast<std::wint_t>(unit), locale);

@@ -59,10 +59,10 @@ std::vector<std::u16string> mixedList() {
     for (const auto* list : {&kGerman, &kFrench, &kPolish, &kUkrainian, &kGreek}) {
         words.insert(words.end(), list->begin(), list->end());
     }
-    words.push_back(u"αβγδεζηθικλμνξοπρστυφχψω");
-    words.push_back(u"абвгґдеєжзиіїйклмн");
-    words.push_back(u"опрстуфхцчшщьюя");
-    words.push_back(u"\U00010400\U00010429");  // 𐐀𐐩
+    words.emplace_back(u"αβγδεζηθικλμνξοπρστυφχψω");
+    words.emplace_back(u"абвгґдеєжзиіїйклмн");
+    words.emplace_back(u"опрстуфхцчшщьюя");
+    words.emplace_back(u"\U00010400\U00010429");  // 𐐀𐐩
     return words;
 }
 
@@ -194,7 +194,7 @@ TEST_F(UnscrambleTool, ListsTheWordsOfAnyAlphabetAsTheLetterRuleSpellsThem) {
                                                       "-l",       "2-27",
                                                       "-j",       jobs};
                 if (fold) {
-                    arguments.push_back("--fold");
+                    arguments.emplace_back("--fold");
                 }
                 const ToolRun result = run(arguments);
                 EXPECT_EQ(result.status, 0) << result.err;
@@ -296,7 +296,7 @@ TEST_F(UnscrambleTool, FindsThePhraseAnagramsOfAnyAlphabetAsTheLetterRuleSpellsT
                                                       "-j",
                                                       jobs};
                 if (fold) {
-                    arguments.push_back("--fold");
+                    arguments.emplace_back("--fold");
                 }
                 const ToolRun result = run(arguments);
                 EXPECT_EQ(result.status, 0) << result.err;

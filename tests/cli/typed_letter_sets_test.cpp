@@ -69,7 +69,7 @@ TEST_F(UnscrambleTool, RunsLetterFileLinesThatAreNotUtf8AsTheSameArguments) {
     arguments.insert(arguments.end(), lines.begin(), lines.end());
     const ToolRun fromArguments = spawn(arguments, [] {});  // too long for one shell command
     ASSERT_EQ(fromArguments.status, 0) << fromArguments.err;
-    ASSERT_NE(fromArguments.out.find("\xFF"), std::string::npos);
+    ASSERT_NE(fromArguments.out.find('\xFF'), std::string::npos);
     ASSERT_NE(fromArguments.out.find("\xC3\xA9t\xC3\xA9\t\xC3\xA9t\xC3\xA9\n"), std::string::npos);
     for (const char* jobs : {"1", "2"}) {
         const ToolRun fromFile = run({"-d", smallDic, "--format", "tsv", "-j", jobs, "-f",
@@ -94,10 +94,11 @@ TEST_F(UnscrambleTool, EchoesLetterFileLinesAsTypedInBothModes) {
               "at\tCat\nc\xE2\x82"
               "at\tact\nc\xE2\x82"
               "at\tcat\n");
-    const ToolRun phrases = run({"-a", "-d", smallDic, "--format", "tsv", "-n", "1", "-f",
-                                 (m_dir / "letters.txt").string(),
-                                 "go\xFF"
-                                 "d"});
+    const ToolRun phrases = run(
+        {"-a", "-d", smallDic, "--format", "tsv", "-n", "1", "-f", (m_dir / "letters.txt").string(),
+         // NOLINTNEXTLINE(bugprone-suspicious-missing-comma): one letter set
+         "go\xFF"
+         "d"});
     EXPECT_EQ(phrases.status, 0) << phrases.err;
     EXPECT_EQ(phrases.out,
               "tc\xFF"
