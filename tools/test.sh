@@ -1,7 +1,8 @@
 #!/bin/sh
 # Builds Wordloom with its tests and runs them, as CI does: a Release build with warnings as
-# errors, the static checks, a build under AddressSanitizer and UndefinedBehaviorSanitizer, and
-# a short libFuzzer run over the readers and the matcher.
+# errors, the static checks, a build under AddressSanitizer and UndefinedBehaviorSanitizer, a
+# short libFuzzer run over the readers and the matchers, and the engine, the batch tool and their
+# tests cross-built for arm64 and run under qemu-user.
 set -eu
 top=$(cd "$(dirname "$0")/.." && pwd)
 cd "$top"
@@ -35,3 +36,6 @@ CC=clang CXX=clang++ cmake -S "$top" -B "$top/build-fuzz" -DCMAKE_BUILD_TYPE=Deb
     -DWORDLOOM_WERROR=ON >/dev/null
 cmake --build "$top/build-fuzz" -j"$jobs" --target fuzz_targets
 "$top/tests/fuzz/run_fuzz.sh" "$top/build-fuzz" 20
+
+echo "== arm64 (cross-built, tests under qemu-user)"
+"$top/tools/check-arm64.sh" "$top/build-arm64"
