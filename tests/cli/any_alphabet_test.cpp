@@ -66,31 +66,6 @@ std::vector<std::u16string> mixedList() {
     return words;
 }
 
-std::u32string codePointsOf(const std::u16string& text) {
-    std::u32string out;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        char32_t unit = text[i];
-        if (unit >= 0xD800 && unit <= 0xDBFF) {
-            unit = 0x10000 + ((unit - 0xD800) << 10) + (text[++i] - 0xDC00);
-        }
-        out.push_back(unit);
-    }
-    return out;
-}
-
-std::u16string unitsOf(const std::u32string& text) {
-    std::u16string out;
-    for (const char32_t c : text) {
-        if (c >= 0x10000) {
-            out.push_back(static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10)));
-            out.push_back(static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF)));
-        } else {
-            out.push_back(static_cast<char16_t>(c));
-        }
-    }
-    return out;
-}
-
 std::u16string decomposed(const std::u16string& text) {
     UErrorCode status = U_ZERO_ERROR;
     std::u16string out(text.size() * 4 + 8, u'\0');
@@ -136,15 +111,6 @@ std::vector<std::string> letterSetsFor(const std::vector<std::u16string>& words,
         sets.push_back(encodeUtf8(set));
     }
     return sets;
-}
-
-std::vector<std::string> linesOf(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream stream(text);
-    for (std::string line; std::getline(stream, line);) {
-        lines.push_back(line);
-    }
-    return lines;
 }
 
 std::string linesFile(const std::vector<std::string>& lines) {

@@ -22,11 +22,14 @@ std::u16string normalise(std::u16string_view text, const UNormalizer2* form) {
     return out;
 }
 
-std::u32string codePoints(std::u16string_view text) {
+}  // namespace
+
+std::u32string codePointsOf(std::u16string_view text) {
     std::u32string out;
     for (std::size_t i = 0; i < text.size(); ++i) {
         char32_t unit = text[i];
-        if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < text.size()) {
+        if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+            text[i + 1] <= 0xDFFF) {
             unit = 0x10000 + ((unit - 0xD800) << 10) + (text[++i] - 0xDC00);
         }
         out.push_back(unit);
@@ -34,7 +37,7 @@ std::u32string codePoints(std::u16string_view text) {
     return out;
 }
 
-std::u16string units(const std::u32string& text) {
+std::u16string unitsOf(const std::u32string& text) {
     std::u16string out;
     for (const char32_t c : text) {
         if (c >= 0x10000) {
@@ -47,8 +50,6 @@ std::u16string units(const std::u32string& text) {
     return out;
 }
 
-}  // namespace
-
 std::u32string referenceLetters(std::u16string_view text, bool fold) {
     UErrorCode status = U_ZERO_ERROR;
     const UNormalizer2* const nfc = unorm2_getNFCInstance(&status);
@@ -56,16 +57,16 @@ std::u32string referenceLetters(std::u16string_view text, bool fold) {
     std::u16string composed;
     if (fold) {
         std::u32string bare;
-        for (const char32_t c : codePoints(normalise(text, nfd))) {
+        for (const char32_t c : codePointsOf(normalise(text, nfd))) {
             if (u_charType(static_cast<UChar32>(c)) != U_NON_SPACING_MARK) {
                 bare.push_back(c);
             }
         }
-        composed = normalise(units(bare), nfc);
+        composed = normalise(unitsOf(bare), nfc);
     } else {
         composed = normalise(text, nfc);
     }
-    std::u32string letters = codePoints(composed);
+    std::u32string letters = codePointsOf(composed);
     for (char32_t& c : letters) {
         c = static_cast<char32_t>(u_tolower(static_cast<UChar32>(c)));
     }

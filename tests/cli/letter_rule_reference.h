@@ -10,6 +10,10 @@
 
 namespace wordloom::cli::tool_test {
 
+// A text's code points, and back; a surrogate without its partner stays a code point of its own.
+std::u32string codePointsOf(std::u16string_view text);
+std::u16string unitsOf(const std::u32string& text);
+
 std::u32string referenceLetters(std::u16string_view text, bool fold);
 
 bool referenceSpells(const std::u32string& word, const std::u32string& letters);

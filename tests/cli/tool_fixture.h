@@ -30,6 +30,15 @@ inline void writeFile(const fs::path& path, const std::string& text) {
     std::ofstream(path, std::ios::binary) << text;
 }
 
+inline std::vector<std::string> linesOf(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream stream(text);
+    for (std::string line; std::getline(stream, line);) {
+        lines.push_back(line);
+    }
+    return lines;
+}
+
 inline std::string golden(const char* name) {
     return std::string(WORDLOOM_CLI_GOLDEN_DIR "/") + name;
 }

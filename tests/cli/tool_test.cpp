@@ -108,15 +108,6 @@ std::vector<std::u16string> trickyWords() {
     return std::vector<std::u16string>(list.views().begin(), list.views().end());
 }
 
-std::vector<std::string> linesOf(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream stream(text);
-    for (std::string line; std::getline(stream, line);) {
-        lines.push_back(line);
-    }
-    return lines;
-}
-
 // The rows whose word has no capital: there the batch tool's letter rule and the window's agree.
 std::string rowsOfLowerCaseWords(const std::string& rows) {
     std::string kept;

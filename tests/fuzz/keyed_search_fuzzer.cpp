@@ -12,13 +12,13 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <map>
 #include <memory>
 #include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "cli/letter_rule_reference.h"
 #include "engine/dictionary.h"
 #include "engine/letters/keyed_search.h"
 #include "engine/letters/letter_key.h"
@@ -27,6 +27,8 @@
 namespace {
 
 using namespace wordloom;
+using cli::tool_test::codePointsOf;
+using cli::tool_test::referenceSpells;
 
 struct MemoryFile {
     MemoryFile() : fd(memfd_create("list.dic", 0)), path("/proc/self/fd/" + std::to_string(fd)) {
@@ -45,36 +47,6 @@ struct MemoryFile {
     int fd;
     std::string path;
 };
-
-std::u32string codePoints(std::u16string_view text) {
-    std::u32string out;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        char32_t unit = text[i];
-        if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
-            text[i + 1] <= 0xDFFF) {
-            unit = 0x10000 + ((unit - 0xD800) << 10) + (text[++i] - 0xDC00);
-        }
-        out.push_back(unit);
-    }
-    return out;
-}
-
-bool spells(const std::u32string& word, const std::u32string& letters) {
-    std::map<char32_t, int> left;
-    for (const char32_t c : letters) {
-        ++left[c];
-    }
-    for (const char32_t c : word) {
-        if (left[c] > 0) {
-            --left[c];
-        } else if (left[U'?'] > 0) {
-            --left[U'?'];
-        } else {
-            return false;
-        }
-    }
-    return true;
-}
 
 std::vector<std::string_view> letterSetsFrom(std::string_view text, std::string_view list) {
     std::vector<std::string_view> sets;
@@ -124,11 +96,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::vector<std::uint32_t> found;
         search->find(letterSet, lengths, found);
         std::vector<std::uint32_t> expected;
-        const std::u32string setLetters = codePoints(engine::letterKey(letterSet, accents));
+        const std::u32string setLetters = codePointsOf(engine::letterKey(letterSet, accents));
         if (setLetters.size() >= 2 && setLetters.size() <= 27) {
             for (std::uint32_t position = 0; position < words.size(); ++position) {
-                const std::u32string word = codePoints(engine::letterKey(words[position], accents));
-                if (word.size() >= 2 && word.size() <= 27 && spells(word, setLetters)) {
+                const std::u32string word =
+                    codePointsOf(engine::letterKey(words[position], accents));
+                if (word.size() >= 2 && word.size() <= 27 && referenceSpells(word, setLetters)) {
                     expected.push_back(position);
                 }
             }
