@@ -3,8 +3,6 @@
 //
 // Input: the dictionary's bytes, optionally followed by a NUL and letter sets, one per line.
 // Without letter sets, a few are taken from the dictionary's own bytes.
-#include <sys/mman.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -18,30 +16,13 @@
 #include "engine/dictionary.h"
 #include "engine/text.h"
 #include "engine/words/run_core.h"
+#include "fuzz/memory_file.h"
 #include "reference/literal_unscramble.h"
 
 namespace {
 
 using namespace wordloom;
-
-// One in-memory file for the whole run, reached by path as the loader needs.
-struct MemoryFile {
-    MemoryFile() : fd(memfd_create("words.dic", 0)), path("/proc/self/fd/" + std::to_string(fd)) {
-        if (fd < 0) {
-            std::perror("memfd_create");
-            std::abort();
-        }
-    }
-    void replace(const std::uint8_t* data, std::size_t size) const {
-        if (ftruncate(fd, 0) != 0 ||
-            (size > 0 && pwrite(fd, data, size, 0) != static_cast<ssize_t>(size))) {
-            std::perror("writing the in-memory dictionary");
-            std::abort();
-        }
-    }
-    int fd;
-    std::string path;
-};
+using fuzz::MemoryFile;
 
 // Every phase runs even after an earlier one failed, as at start-up.
 std::shared_ptr<const engine::Dictionary> load(const std::string& path) {
@@ -105,7 +86,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view letters =
         split == std::string_view::npos ? std::string_view() : input.substr(split + 1);
 
-    file.replace(data, dictionaryBytes.size());
+    file.replace(dictionaryBytes);
     const auto dictionary = load(file.path);
 
     // All lengths, and a choice that depends on the input so that every mask gets its turn.

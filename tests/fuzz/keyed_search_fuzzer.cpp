@@ -5,8 +5,6 @@
 //
 // Input: a first byte (odd: accents folded), the list's bytes, optionally followed by a NUL and
 // letter sets, one per line. Without letter sets, a few are taken from the list's own bytes.
-#include <sys/mman.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -23,30 +21,14 @@
 #include "engine/letters/keyed_search.h"
 #include "engine/letters/letter_key.h"
 #include "engine/text.h"
+#include "fuzz/memory_file.h"
 
 namespace {
 
 using namespace wordloom;
 using cli::tool_test::codePointsOf;
 using cli::tool_test::referenceSpells;
-
-struct MemoryFile {
-    MemoryFile() : fd(memfd_create("list.dic", 0)), path("/proc/self/fd/" + std::to_string(fd)) {
-        if (fd < 0) {
-            std::perror("memfd_create");
-            std::abort();
-        }
-    }
-    void replace(std::string_view bytes) const {
-        if (ftruncate(fd, 0) != 0 || (!bytes.empty() && pwrite(fd, bytes.data(), bytes.size(), 0) !=
-                                                            static_cast<ssize_t>(bytes.size()))) {
-            std::perror("writing the in-memory list");
-            std::abort();
-        }
-    }
-    int fd;
-    std::string path;
-};
+using fuzz::MemoryFile;
 
 std::vector<std::string_view> letterSetsFrom(std::string_view text, std::string_view list) {
     std::vector<std::string_view> sets;
