@@ -90,10 +90,11 @@ std::uint64_t PhraseIndex::letterSignature(std::u16string_view letters) {
 PhraseIndex::PhraseIndex(const WordList& words, Accents accents)
     : m_list(&words), m_accents(accents) {
     m_words.reserve(words.size());
-    // Room for every key at once: growing would copy the keys, and fault in fresh pages, again
-    // and again; pages never written are never faulted in.
+    // Room for every key at once, in huge pages: growing would copy the keys, and small pages
+    // would each cost a fault; pages never written are never faulted in.
     m_lowered.reserve(words.textUnits());
     const LetterTable& table = letterTable();
+    std::u16string key;
     for (std::size_t position = 0; position < words.size(); ++position) {
         const std::u16string_view word = words[position];
         if (position > 0 && word == words[position - 1]) {
@@ -115,25 +116,20 @@ PhraseIndex::PhraseIndex(const WordList& words, Accents accents)
             signature |= std::uint64_t{1} << (letter & 63);
         }
         if (!plain) {
-            // The key goes straight to its place in m_lowered, and is taken back when the word
-            // cannot take part or needs no key of its own.
-            const std::size_t at = m_lowered.size();
-            appendLetterKey(word, accents, m_lowered);
-            const std::u16string_view lowered = std::u16string_view(m_lowered).substr(at);
+            key.clear();
+            appendLetterKey(word, accents, key);
             bool allLetters = true;
-            for (const char16_t unit : lowered) {
+            for (const char16_t unit : key) {
                 allLetters = allLetters && table.letter(unit);
             }
-            if (!allLetters || lowered.empty()) {
-                m_lowered.resize(at);
+            if (!allLetters || key.empty()) {
                 continue;
             }
-            signature = letterSignature(lowered);
-            entry.length = static_cast<std::uint32_t>(lowered.size());
-            if (lowered == word) {
-                m_lowered.resize(at);
-            } else {
-                entry.loweredOffset = static_cast<std::uint32_t>(at);
+            signature = letterSignature(key);
+            entry.length = static_cast<std::uint32_t>(key.size());
+            if (key != word) {
+                entry.loweredOffset = static_cast<std::uint32_t>(m_lowered.size());
+                m_lowered.append(key.data(), key.size());
             }
         }
         if (entry.length > static_cast<std::uint32_t>(kMaxPhraseLetters)) {

@@ -63,7 +63,7 @@ public:
         if (word.loweredOffset == kAsStored) {
             return (*m_list)[word.position];
         }
-        return std::u16string_view(m_lowered).substr(word.loweredOffset, word.length);
+        return {m_lowered.data() + word.loweredOffset, word.length};
     }
     // How its letters compare; phrases and the words named in options compare the same way.
     Accents accents() const { return m_accents; }
@@ -85,8 +85,8 @@ public:
 private:
     const WordList* m_list;
     Accents m_accents;
-    HugePageVector<Word> m_words;  // large, filled once: in huge pages
-    std::u16string m_lowered;
+    HugePageVector<Word> m_words;        // large, filled once: in huge pages
+    HugePageBuffer<char16_t> m_lowered;  // the keys that differ from their words
 };
 
 }  // namespace wordloom::engine
