@@ -127,10 +127,11 @@ public:
 // One piece of the search, the unit of work of the parallel search: in the found order, the
 // anagrams of a root that hold the class at `position` of its list, a branch, and no class of
 // an earlier branch; best first, the anagrams of exactly `exactWords` words whose first class
-// in the list (their longest word) is the one at `position`.
+// in the list (their longest word) is one of the `count` classes from `position` on, in turn.
 struct SearchPiece {
     std::shared_ptr<const RootContext> root;
     std::uint32_t position = 0;
+    std::uint32_t count = 1;
     std::uint32_t exactWords = 0;  // 0: the found order
 };
 
@@ -164,7 +165,7 @@ class BranchRunner {
 public:
     virtual ~BranchRunner() = default;
     virtual void load(const std::shared_ptr<const RootContext>& root) = 0;
-    virtual void run(std::size_t position, std::uint32_t exactWords) = 0;
+    virtual void run(const SearchPiece& piece) = 0;
 };
 
 std::unique_ptr<BranchRunner> makeBranchRunner(int lanes, const Plan& plan, LineOutput& out);

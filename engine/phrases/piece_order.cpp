@@ -6,6 +6,11 @@
 #include "engine/phrases/phrase_search_core.h"
 
 namespace wordloom::engine::phrase_detail {
+namespace {
+
+constexpr std::size_t kFirstClassesPerPiece = 16;
+
+}  // namespace
 
 PieceOrder::PieceOrder(const Plan& plan) : m_plan(plan), m_sets(plan) {
     if (plan.order != PhraseOrder::BestFirst || plan.classes.empty()) {
@@ -30,12 +35,17 @@ bool PieceOrder::next(SearchPiece& piece) {
     piece.root = m_root;
     if (m_plan.order == PhraseOrder::Found) {
         piece.position = m_root->branches[m_at];
+        piece.count = 1;
         piece.exactWords = 0;
+        ++m_at;
     } else {
+        // The first classes of a round, a few to a piece: most hold few anagrams, and a piece
+        // costs the parallel search a hand-over between threads.
         piece.position = static_cast<std::uint32_t>(m_at);
+        piece.count = static_cast<std::uint32_t>(std::min(m_end - m_at, kFirstClassesPerPiece));
         piece.exactWords = m_words;
+        m_at += piece.count;
     }
-    ++m_at;
     return true;
 }
 

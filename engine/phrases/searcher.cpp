@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "engine/phrases/phrase_search_core.h"
+#include "engine/phrases/word_counts.h"
 
 namespace wordloom::engine::phrase_detail {
 namespace {
@@ -22,13 +23,6 @@ inline void copyWord(char* to, const char* from, std::size_t bytes) {
         std::memcpy(to, from, bytes);
     }
 }
-
-template <int L>
-struct Cand {
-    std::uint64_t v[L];
-    std::uint32_t cls;
-    std::uint32_t length;
-};
 
 template <int L>
 class Searcher final : public BranchRunner {
@@ -63,14 +57,17 @@ public:
         for (int j = 0; j < L; ++j) {
             m_total[static_cast<std::size_t>(j)] = root->total[static_cast<std::size_t>(j)];
         }
+        m_counts.start(m_total);
     }
 
-    void run(std::size_t position, std::uint32_t exactWords) override {
-        m_exactWords = exactWords;
-        if (exactWords == 0) {
-            branch(0, m_total, m_root->letterCount, position, 0, 0);
-        } else {
-            top(position);
+    void run(const SearchPiece& piece) override {
+        m_exactWords = piece.exactWords;
+        if (m_exactWords == 0) {
+            branch(0, m_total, m_root->letterCount, piece.position, 0, 0);
+            return;
+        }
+        for (std::uint32_t i = 0; i < piece.count && !m_out.done; ++i) {
+            top(piece.position + i);
         }
     }
 
@@ -123,6 +120,9 @@ private:
             }
             return;
         }
+        if (!spellable(rest, m_exactWords - 1)) {
+            return;
+        }
         auto& child = m_levels[1];
         child.clear();
         std::uint32_t shortest = kMaxPhraseLetters;
@@ -137,6 +137,11 @@ private:
         if (!child.empty() && canFill(shortest, longest, restLetters, m_exactWords - 1)) {
             descend(1, rest, restLetters);
         }
+    }
+
+    // Whether some `words` words may hold exactly the letters of r (false: surely not).
+    bool spellable(const Vec& r, std::uint64_t words) {
+        return words < 64 && ((m_counts.of(r, m_levels[0]) >> words) & 1u) != 0;
     }
 
     // Whether `words` words of lengths from `shortest` to `longest` can hold `letters` letters:
@@ -167,7 +172,7 @@ private:
             return;
         }
         const std::uint64_t wordsAfter = std::uint64_t{most} - words;
-        if (wordsAfter == 0) {
+        if (wordsAfter == 0 || (m_exactWords != 0 && !spellable(rest, wordsAfter))) {
             return;
         }
         auto& child = m_levels[static_cast<std::size_t>(depth) + 1];
@@ -284,6 +289,7 @@ private:
     std::size_t m_containedCount = 0;
     std::uint64_t m_nodes = 0;
     std::uint32_t m_exactWords = 0;  // 0: the found order, up to the plan's word limit
+    WordCounts<L> m_counts;          // best first: the word counts of each remainder
 };
 
 }  // namespace
@@ -313,7 +319,7 @@ void BranchRunners::run(const SearchPiece& piece) {
         m_runners[slot] = makeBranchRunner(lanes, m_plan, m_out);
     }
     m_runners[slot]->load(root);
-    m_runners[slot]->run(piece.position, piece.exactWords);
+    m_runners[slot]->run(piece);
 }
 
 // Writes the one line of an anagram made of the contained words alone.

@@ -1,0 +1,258 @@
+#pragma once
+
+// Which numbers of words can spell a remainder of letters, remembered per remainder. Best first
+// searches one word count at a time; without this, the search for each count walks the parts of
+// the tree that only hold anagrams of other counts, once per count.
+
+#include <array>
+#include <bit>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "engine/phrases/phrase.h"
+
+namespace wordloom::engine::phrase_detail {
+
+// A class as the search holds it: packed letter counts (one byte per letter, rarest in byte 0),
+// the class's position in the plan and its length.
+template <int L>
+struct Cand {
+    std::uint64_t v[L];
+    std::uint32_t cls;
+    std::uint32_t length;
+};
+
+template <int L>
+class WordCounts {
+public:
+    using Vec = std::array<std::uint64_t, L>;
+
+    // Forgets every remainder: the next ones are parts of `total`.
+    void start(const Vec& total) {
+        m_total = total;
+        m_started = false;
+    }
+
+    // Bit k set: some k classes of `all` (the root's list), repeats allowed, hold exactly the
+    // letters of `r`, which must hold at most 63 letters. Word order, the classes the search
+    // has ruled out and the length of the first word are not taken into account, so a clear
+    // bit is proof that no anagram of that count lies below, a set bit only a possibility.
+    std::uint64_t of(const Vec& r, const std::vector<Cand<L>>& all) {
+        if (isZero(r)) {
+            return 1;
+        }
+        if (!m_started) {
+            prepare();
+        }
+        if (const std::uint64_t known = find(r); known != 0) {
+            return known & ~std::uint64_t{1};
+        }
+        if (m_work.size() < kMaxPhraseLetters) {
+            m_work.resize(kMaxPhraseLetters);
+        }
+        return compute(r, 0, all);
+    }
+
+private:
+    static constexpr std::uint64_t kHigh = 0x8080808080808080u;
+    static constexpr std::uint64_t kMostDirectPlaces = std::uint64_t{1} << 18;
+    // Slots the hash table may grow to (about 6 MB at two lanes): past that, remainders are not
+    // remembered and count as splittable into any number of words.
+    static constexpr std::size_t kMostSlots = std::size_t{1} << 18;
+
+    // The table keeps each remainder's counts with bit 0 set: a remainder that is not empty never
+    // has that bit (no words cannot spell it), and 0 marks an empty place.
+    struct Slot {
+        Vec key;  // all zero: empty (the empty remainder is never stored)
+        std::uint64_t known;
+    };
+
+    void prepare() {
+        m_started = true;
+        m_slots.reset();
+        m_mask = 0;
+        m_used = 0;
+        for (const std::size_t place : m_placesUsed) {
+            m_direct[place] = 0;
+        }
+        m_placesUsed.clear();
+        // A phrase of few letters has few remainders (at most 2^16 for 16 letters): each gets a
+        // place of its own, numbered by its counts in mixed radix, which costs no hashing.
+        std::uint64_t places = 1;
+        m_letters = 0;
+        for (int slot = 0; slot < 8 * L; ++slot) {
+            const std::uint64_t count = byteAt(m_total, slot);
+            if (count == 0) {
+                break;
+            }
+            m_stride[static_cast<std::size_t>(slot)] = places;
+            places *= count + 1;
+            ++m_letters;
+            if (places > kMostDirectPlaces) {
+                m_directInUse = false;
+                return;
+            }
+        }
+        // The table is kept from phrase to phrase (a search with blanks starts many), and only
+        // the places written are cleared.
+        if (m_direct.size() < places) {
+            m_direct.assign(places, 0);
+        }
+        m_directInUse = true;
+    }
+
+    static std::uint64_t byteAt(const Vec& r, int slot) {
+        return (r[static_cast<std::size_t>(slot / 8)] >> (8 * (slot % 8))) & 0xFF;
+    }
+
+    static bool isZero(const Vec& r) {
+        std::uint64_t any = 0;
+        for (const std::uint64_t lane : r) {
+            any |= lane;
+        }
+        return any == 0;
+    }
+
+    static bool same(const Vec& a, const Vec& b) {
+        std::uint64_t differ = 0;
+        for (int j = 0; j < L; ++j) {
+            differ |= a[static_cast<std::size_t>(j)] ^ b[static_cast<std::size_t>(j)];
+        }
+        return differ == 0;
+    }
+
+    static bool fits(const Vec& r, const std::uint64_t* v) {
+        std::uint64_t all = kHigh;
+        for (int j = 0; j < L; ++j) {
+            all &= (r[static_cast<std::size_t>(j)] | kHigh) - v[j];
+        }
+        return all == kHigh;
+    }
+
+    static std::size_t hash(const Vec& r) {
+        std::uint64_t h = 0;
+        for (const std::uint64_t lane : r) {
+            h = (h ^ lane) * 0x9E3779B97F4A7C15u;
+        }
+        return static_cast<std::size_t>(h ^ (h >> 29));
+    }
+
+    std::size_t placeOf(const Vec& r) const {
+        std::uint64_t place = 0;
+        for (int slot = 0; slot < m_letters; ++slot) {
+            place += byteAt(r, slot) * m_stride[static_cast<std::size_t>(slot)];
+        }
+        return static_cast<std::size_t>(place);
+    }
+
+    std::uint64_t find(const Vec& r) const {
+        if (m_directInUse) {
+            return m_direct[placeOf(r)];
+        }
+        if (!m_slots) {
+            return 0;
+        }
+        for (std::size_t at = hash(r) & m_mask;; at = (at + 1) & m_mask) {
+            const Slot& slot = m_slots[at];
+            if (same(slot.key, r)) {
+                return slot.known;
+            }
+            if (isZero(slot.key)) {
+                return 0;
+            }
+        }
+    }
+
+    // False when the hash table is full: the caller then does not work the counts out.
+    bool roomForOneMore() {
+        if (m_directInUse || (m_slots && 2 * (m_used + 1) <= m_mask + 1)) {
+            return true;
+        }
+        const std::size_t slots = m_slots ? 2 * (m_mask + 1) : 1024;
+        if (slots > kMostSlots) {
+            return false;
+        }
+        std::unique_ptr<Slot[]> old = std::move(m_slots);
+        const std::size_t oldSlots = old ? m_mask + 1 : 0;
+        m_slots = std::make_unique<Slot[]>(slots);
+        m_mask = slots - 1;
+        for (std::size_t i = 0; i < oldSlots; ++i) {
+            if (!isZero(old[i].key)) {
+                place(old[i].key, old[i].known);
+            }
+        }
+        return true;
+    }
+
+    void place(const Vec& r, std::uint64_t known) {
+        std::size_t at = hash(r) & m_mask;
+        while (!isZero(m_slots[at].key)) {
+            at = (at + 1) & m_mask;
+        }
+        m_slots[at] = Slot{r, known};
+    }
+
+    void remember(const Vec& r, std::uint64_t counts) {
+        if (m_directInUse) {
+            const std::size_t place = placeOf(r);
+            m_direct[place] = counts | 1;
+            m_placesUsed.push_back(place);
+        } else if (roomForOneMore()) {
+            place(r, counts | 1);
+            ++m_used;
+        }
+    }
+
+    // Every split of r holds a class with r's rarest letter: try each such class first, and
+    // the rest of r from the classes of `parent` that fit (a list that holds all that fit r).
+    std::uint64_t compute(const Vec& r, std::size_t depth, const std::vector<Cand<L>>& parent) {
+        if (!roomForOneMore()) {
+            return ~std::uint64_t{0};
+        }
+        auto& list = m_work[depth];
+        list.clear();
+        for (const Cand<L>& cand : parent) {
+            if (fits(r, cand.v)) {
+                list.push_back(cand);
+            }
+        }
+        int lane = 0;
+        while (r[static_cast<std::size_t>(lane)] == 0) {
+            ++lane;
+        }
+        const int shift = std::countr_zero(r[static_cast<std::size_t>(lane)]) & ~7;
+        std::uint64_t counts = 0;
+        for (std::size_t i = 0; i < list.size(); ++i) {
+            if (((list[i].v[lane] >> shift) & 0xFF) == 0) {
+                continue;
+            }
+            Vec rest;
+            for (int j = 0; j < L; ++j) {
+                rest[static_cast<std::size_t>(j)] = r[static_cast<std::size_t>(j)] - list[i].v[j];
+            }
+            std::uint64_t below = 1;
+            if (!isZero(rest)) {
+                const std::uint64_t known = find(rest);
+                below = known != 0 ? known & ~std::uint64_t{1} : compute(rest, depth + 1, list);
+            }
+            counts |= below << 1;
+        }
+        remember(r, counts);
+        return counts;
+    }
+
+    Vec m_total{};
+    bool m_started = false;
+    bool m_directInUse = false;
+    std::vector<std::uint64_t> m_direct;  // by placeOf(), when the phrase has few remainders
+    std::vector<std::size_t> m_placesUsed;
+    std::array<std::uint64_t, 8 * L> m_stride{};
+    int m_letters = 0;
+    std::unique_ptr<Slot[]> m_slots;
+    std::size_t m_mask = 0;  // slots - 1
+    std::size_t m_used = 0;
+    std::vector<std::vector<Cand<L>>> m_work;
+};
+
+}  // namespace wordloom::engine::phrase_detail
