@@ -1,13 +1,15 @@
 // wordloom-phrase-bench: times phrase anagrams on the bundled dictionary, the batch tool against
 // Debian's `an`, both as whole processes with their output to /dev/null, with one and two jobs.
 //
-// Usage: wordloom-phrase-bench [--dict path/to/words.dic] [--rounds N] [PHRASE...]
+// Usage: wordloom-phrase-bench [--dict path/to/words.dic] [--rounds N] [--as-an] [PHRASE...]
 //        wordloom-phrase-bench [--dict path] --print [-j N] [-m MIN] [-w MAXWORDS]
 //                              [-c WORD]... [-n LIMIT] PHRASE
 // The first form times each phrase (default "slot machines" and "a decimal point"), best of N
 // rounds (default 3), wall and processor time of the whole process:
 //   an -d DICT -m 2 PHRASE >/dev/null
 //   wordloom-unscramble -d DICT -a -j 1 PHRASE >/dev/null      (and -j 2)
+// With --as-an both compare letters as `an` does on a list of any language, one-letter words and
+// accents folded: `an` without -m 2, wordloom-unscramble with -l 1- --fold.
 // with the wordloom-unscramble beside this program; then the same search in this process, split
 // into the dictionary load, the index and the search. The second form writes the anagrams to
 // standard output from this process, for comparisons.
@@ -148,20 +150,38 @@ struct Timing {
     std::uint64_t anagrams = 0;
 };
 
-Timing timeOurs(const std::string& dict, const std::string& phrase, unsigned jobs) {
+// The sorted words, as phrase mode loads them.
+std::shared_ptr<const Dictionary> loadWords(const std::string& dict, bool oneLetterWords) {
+    DictionaryLoader loader(dict);
+    if (oneLetterWords) {
+        loader.keepOneLetterWords();
+    }
+    loader.open();
+    loader.readItems();
+    loader.close();
+    loader.sort();
+    return loader.dictionary();
+}
+
+Timing timeOurs(const std::string& dict, const std::string& phrase, unsigned jobs, bool asAn) {
     Timing timing;
     const double cpuStart = processSeconds();
     auto start = Clock::now();
-    const auto dictionary = loadDictionary(dict);
+    const auto dictionary = loadWords(dict, asAn);
     timing.load = secondsSince(start);
     start = Clock::now();
-    const PhraseIndex index(dictionary->words());
+    const Accents accents = asAn ? Accents::Folded : Accents::Kept;
+    const PhraseIndex index(dictionary->words(), accents);
     timing.index = secondsSince(start);
     const int null = open("/dev/null", O_WRONLY);
     FdSink sink(null);
+    PhraseOptions options;
+    if (asAn) {
+        options.lengths = phraseLengthsBetween(1, kMaxPhraseLetters);
+    }
     start = Clock::now();
     const PhraseOutcome outcome =
-        searchPhraseParallel(index, parsePhrase(decodeUtf8(phrase)), PhraseOptions{}, sink, jobs);
+        searchPhraseParallel(index, parsePhrase(decodeUtf8(phrase), accents), options, sink, jobs);
     timing.search = secondsSince(start);
     timing.cpu = processSeconds() - cpuStart;
     close(null);
@@ -205,6 +225,7 @@ int main(int argc, char** argv) {
     try {
         std::string dict = besideProgram("words.dic");
         int rounds = 3;
+        bool asAn = false;
         std::vector<std::string> phrases;
         for (int at = 1; at < argc; ++at) {
             const std::string arg = argv[at];
@@ -212,6 +233,8 @@ int main(int argc, char** argv) {
                 dict = argv[++at];
             } else if (arg == "--rounds" && at + 1 < argc) {
                 rounds = std::max(1, std::atoi(argv[++at]));
+            } else if (arg == "--as-an") {
+                asAn = true;
             } else if (arg == "--print") {
                 return printAnagrams(dict, argc, argv, at + 1);
             } else {
@@ -225,7 +248,10 @@ int main(int argc, char** argv) {
         std::printf("dictionary: %s\n", dict.c_str());
         for (const std::string& phrase : phrases) {
             std::printf("\"%s\"\n", phrase.c_str());
-            const std::vector<std::string> anCommand = {anProgram(), "-d", dict, "-m", "2", phrase};
+            std::vector<std::string> anCommand = {anProgram(), "-d", dict, "-m", "2", phrase};
+            if (asAn) {
+                anCommand.erase(anCommand.begin() + 3, anCommand.begin() + 5);
+            }
             const ProcessTiming an = bestOf(anCommand, rounds);
             if (an.wall < 0) {
                 std::printf("  an: not installed or failed\n");
@@ -234,8 +260,11 @@ int main(int argc, char** argv) {
                             shellCommand(anCommand).c_str(), an.wall, an.cpu);
             }
             for (const unsigned jobs : {1u, 2u}) {
-                const std::vector<std::string> command = {
+                std::vector<std::string> command = {
                     tool, "-d", dict, "-a", "-j", std::to_string(jobs), phrase};
+                if (asAn) {
+                    command.insert(command.end() - 1, {"-l", "1-", "--fold"});
+                }
                 const ProcessTiming ours = bestOf(command, rounds);
                 if (ours.wall < 0) {
                     std::printf("  %s: failed\n", tool.c_str());
@@ -255,7 +284,7 @@ int main(int argc, char** argv) {
                 Timing best;
                 double bestTotal = 1e30;
                 for (int round = 0; round < rounds; ++round) {
-                    const Timing timing = timeOurs(dict, phrase, jobs);
+                    const Timing timing = timeOurs(dict, phrase, jobs, asAn);
                     const double total = timing.load + timing.index + timing.search;
                     if (total < bestTotal) {
                         bestTotal = total;
