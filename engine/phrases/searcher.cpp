@@ -44,20 +44,21 @@ public:
             return;
         }
         m_root = root;
+        for (int j = 0; j < L; ++j) {
+            m_total[static_cast<std::size_t>(j)] = root->total[static_cast<std::size_t>(j)];
+        }
+        m_counts.start(m_total);
+        m_places[0] = m_counts.placeOf(m_total.data());
         auto& level = m_levels[0];
-        level.clear();
-        level.reserve(root->classOf.size());
+        level.clearFor(root->classOf.size());
         for (std::size_t i = 0; i < root->classOf.size(); ++i) {
             Cand<L> cand;
             std::memcpy(cand.v, root->vectors.data() + i * L, sizeof cand.v);
             cand.cls = root->classOf[i];
             cand.length = root->lengthOf[i];
-            level.push_back(cand);
+            cand.place = m_counts.placeOf(cand.v);
+            level.add(cand);
         }
-        for (int j = 0; j < L; ++j) {
-            m_total[static_cast<std::size_t>(j)] = root->total[static_cast<std::size_t>(j)];
-        }
-        m_counts.start(m_total);
     }
 
     void run(const SearchPiece& piece) override {
@@ -120,16 +121,17 @@ private:
             }
             return;
         }
-        if (!spellable(rest, m_exactWords - 1)) {
+        m_places[1] = m_places[0] - chosen.place;
+        if (!spellable(rest, m_places[1], m_exactWords - 1)) {
             return;
         }
         auto& child = m_levels[1];
-        child.clear();
+        child.clearFor(list.size() - i);
         std::uint32_t shortest = kMaxPhraseLetters;
         std::uint32_t longest = 0;
         for (std::size_t j = i; j < list.size(); ++j) {
             if (fits(rest, list[j].v)) {
-                child.push_back(list[j]);
+                child.add(list[j]);
                 shortest = std::min(shortest, list[j].length);
                 longest = std::max(longest, list[j].length);
             }
@@ -139,9 +141,10 @@ private:
         }
     }
 
-    // Whether some `words` words may hold exactly the letters of r (false: surely not).
-    bool spellable(const Vec& r, std::uint64_t words) {
-        return words < 64 && ((m_counts.of(r, m_levels[0]) >> words) & 1u) != 0;
+    // Whether some `words` words may hold exactly the letters of r, whose place is `place`
+    // (false: surely not).
+    bool spellable(const Vec& r, std::uint32_t place, std::uint64_t words) {
+        return words < 64 && ((m_counts.of(r, place, m_levels[0]) >> words) & 1u) != 0;
     }
 
     // Whether `words` words of lengths from `shortest` to `longest` can hold `letters` letters:
@@ -172,15 +175,17 @@ private:
             return;
         }
         const std::uint64_t wordsAfter = std::uint64_t{most} - words;
-        if (wordsAfter == 0 || (m_exactWords != 0 && !spellable(rest, wordsAfter))) {
+        const std::uint32_t restPlace = m_places[static_cast<std::size_t>(depth)] - chosen.place;
+        if (wordsAfter == 0 || (m_exactWords != 0 && !spellable(rest, restPlace, wordsAfter))) {
             return;
         }
+        m_places[static_cast<std::size_t>(depth) + 1] = restPlace;
         auto& child = m_levels[static_cast<std::size_t>(depth) + 1];
-        child.clear();
+        child.clearFor(list.size());
         std::uint32_t shortest = kMaxPhraseLetters;
         std::uint32_t longest = 0;
         const auto take = [&](const Cand<L>& c) {
-            child.push_back(c);
+            child.add(c);
             shortest = std::min(shortest, c.length);
             longest = std::max(longest, c.length);
         };
@@ -280,7 +285,7 @@ private:
     const Plan& m_plan;
     LineOutput& m_out;
     std::shared_ptr<const RootContext> m_root;
-    std::vector<std::vector<Cand<L>>> m_levels;
+    std::vector<CandList<L>> m_levels;
     Vec m_total{};
     std::array<std::uint32_t, kMaxPhraseLetters> m_stack{};
     std::array<Group, kMaxPhraseLetters> m_groups{};
@@ -290,6 +295,8 @@ private:
     std::uint64_t m_nodes = 0;
     std::uint32_t m_exactWords = 0;  // 0: the found order, up to the plan's word limit
     WordCounts<L> m_counts;          // best first: the word counts of each remainder
+    // Best first: the place (WordCounts::placeOf) of the remainder at each depth.
+    std::array<std::uint32_t, kMaxPhraseLetters + 1> m_places{};
 };
 
 }  // namespace

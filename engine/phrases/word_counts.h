@@ -15,12 +15,42 @@
 namespace wordloom::engine::phrase_detail {
 
 // A class as the search holds it: packed letter counts (one byte per letter, rarest in byte 0),
-// the class's position in the plan and its length.
+// the class's position in the plan, its length and what it takes off a remainder's place in
+// WordCounts' table (WordCounts::placeOf).
 template <int L>
 struct Cand {
     std::uint64_t v[L];
     std::uint32_t cls;
-    std::uint32_t length;
+    std::uint32_t length : 8;
+    std::uint32_t place : 24;
+};
+
+// A list of classes with room for a known most, set before it is filled: the search fills one
+// per level, a subset of the level above, so the checks and calls of a growing vector are not
+// needed.
+template <int L>
+class CandList {
+public:
+    // Empties the list and makes room for `most` classes.
+    void clearFor(std::size_t most) {
+        if (most > m_capacity) {
+            m_data = std::make_unique_for_overwrite<Cand<L>[]>(most);
+            m_capacity = most;
+        }
+        m_size = 0;
+    }
+    void add(const Cand<L>& cand) { m_data[m_size++] = cand; }
+
+    std::size_t size() const { return m_size; }
+    bool empty() const { return m_size == 0; }
+    const Cand<L>& operator[](std::size_t i) const { return m_data[i]; }
+    const Cand<L>* begin() const { return m_data.get(); }
+    const Cand<L>* end() const { return m_data.get() + m_size; }
+
+private:
+    std::unique_ptr<Cand<L>[]> m_data;
+    std::size_t m_size = 0;
+    std::size_t m_capacity = 0;
 };
 
 template <int L>
@@ -30,28 +60,58 @@ public:
 
     // Forgets every remainder: the next ones are parts of `total`.
     void start(const Vec& total) {
-        m_total = total;
         m_started = false;
+        // A phrase of few letters has few remainders (at most 2^16 for 16 letters): each gets a
+        // place of its own, numbered by its counts in mixed radix. A class then takes a fixed
+        // amount off the place of any remainder it fits, so the search carries the places along
+        // and looks a remainder up with no hashing at all.
+        std::uint64_t places = 1;
+        m_letters = 0;
+        for (int slot = 0; slot < 8 * L && places <= kMostDirectPlaces; ++slot) {
+            const std::uint64_t count = byteAt(total, slot);
+            if (count == 0) {
+                break;
+            }
+            m_stride[static_cast<std::size_t>(slot)] = places;
+            places *= count + 1;
+            ++m_letters;
+        }
+        m_places = places <= kMostDirectPlaces ? static_cast<std::size_t>(places) : 0;
+    }
+
+    // The place of the letter counts `v` (a part of the total), 0 when the remainders are
+    // hashed instead.
+    std::uint32_t placeOf(const std::uint64_t* v) const {
+        if (m_places == 0) {
+            return 0;
+        }
+        std::uint64_t place = 0;
+        for (int slot = 0; slot < m_letters; ++slot) {
+            place += ((v[slot / 8] >> (8 * (slot % 8))) & 0xFF) *
+                     m_stride[static_cast<std::size_t>(slot)];
+        }
+        return static_cast<std::uint32_t>(place);
     }
 
     // Bit k set: some k classes of `all` (the root's list), repeats allowed, hold exactly the
     // letters of `r`, which must hold at most 63 letters. Word order, the classes the search
     // has ruled out and the length of the first word are not taken into account, so a clear
     // bit is proof that no anagram of that count lies below, a set bit only a possibility.
-    std::uint64_t of(const Vec& r, const std::vector<Cand<L>>& all) {
+    // `place`: r's place (placeOf).
+    std::uint64_t of(const Vec& r, std::uint32_t place, const CandList<L>& all) {
         if (isZero(r)) {
             return 1;
         }
         if (!m_started) {
             prepare();
         }
-        if (const std::uint64_t known = find(r); known != 0) {
+        if (const std::uint64_t known = find(r, place); known != 0) {
             return known & ~std::uint64_t{1};
         }
         if (m_work.size() < kMaxPhraseLetters) {
             m_work.resize(kMaxPhraseLetters);
         }
-        return compute(r, 0, all);
+        return compute(r, place, 0, all);
     }
 
 private:
@@ -77,29 +137,11 @@ private:
             m_direct[place] = 0;
         }
         m_placesUsed.clear();
-        // A phrase of few letters has few remainders (at most 2^16 for 16 letters): each gets a
-        // place of its own, numbered by its counts in mixed radix, which costs no hashing.
-        std::uint64_t places = 1;
-        m_letters = 0;
-        for (int slot = 0; slot < 8 * L; ++slot) {
-            const std::uint64_t count = byteAt(m_total, slot);
-            if (count == 0) {
-                break;
-            }
-            m_stride[static_cast<std::size_t>(slot)] = places;
-            places *= count + 1;
-            ++m_letters;
-            if (places > kMostDirectPlaces) {
-                m_directInUse = false;
-                return;
-            }
+        // The table is kept from root to root (a search with blanks starts many), and only the
+        // places written are cleared.
+        if (m_direct.size() < m_places) {
+            m_direct.assign(m_places, 0);
         }
-        // The table is kept from phrase to phrase (a search with blanks starts many), and only
-        // the places written are cleared.
-        if (m_direct.size() < places) {
-            m_direct.assign(places, 0);
-        }
-        m_directInUse = true;
     }
 
     static std::uint64_t byteAt(const Vec& r, int slot) {
@@ -138,17 +180,9 @@ private:
         return static_cast<std::size_t>(h ^ (h >> 29));
     }
 
-    std::size_t placeOf(const Vec& r) const {
-        std::uint64_t place = 0;
-        for (int slot = 0; slot < m_letters; ++slot) {
-            place += byteAt(r, slot) * m_stride[static_cast<std::size_t>(slot)];
-        }
-        return static_cast<std::size_t>(place);
-    }
-
-    std::uint64_t find(const Vec& r) const {
-        if (m_directInUse) {
-            return m_direct[placeOf(r)];
+    std::uint64_t find(const Vec& r, std::uint32_t place) const {
+        if (m_places != 0) {
+            return m_direct[place];
         }
         if (!m_slots) {
             return 0;
@@ -166,7 +200,7 @@ private:
 
     // False when the hash table is full: the caller then does not work the counts out.
     bool roomForOneMore() {
-        if (m_directInUse || (m_slots && 2 * (m_used + 1) <= m_mask + 1)) {
+        if (m_places != 0 || (m_slots && 2 * (m_used + 1) <= m_mask + 1)) {
             return true;
         }
         const std::size_t slots = m_slots ? 2 * (m_mask + 1) : 1024;
@@ -179,13 +213,13 @@ private:
         m_mask = slots - 1;
         for (std::size_t i = 0; i < oldSlots; ++i) {
             if (!isZero(old[i].key)) {
-                place(old[i].key, old[i].known);
+                insert(old[i].key, old[i].known);
             }
         }
         return true;
     }
 
-    void place(const Vec& r, std::uint64_t known) {
+    void insert(const Vec& r, std::uint64_t known) {
         std::size_t at = hash(r) & m_mask;
         while (!isZero(m_slots[at].key)) {
             at = (at + 1) & m_mask;
@@ -193,28 +227,28 @@ private:
         m_slots[at] = Slot{r, known};
     }
 
-    void remember(const Vec& r, std::uint64_t counts) {
-        if (m_directInUse) {
-            const std::size_t place = placeOf(r);
+    void remember(const Vec& r, std::uint32_t place, std::uint64_t counts) {
+        if (m_places != 0) {
             m_direct[place] = counts | 1;
             m_placesUsed.push_back(place);
         } else if (roomForOneMore()) {
-            place(r, counts | 1);
+            insert(r, counts | 1);
             ++m_used;
         }
     }
 
     // Every split of r holds a class with r's rarest letter: try each such class first, and
     // the rest of r from the classes of `parent` that fit (a list that holds all that fit r).
-    std::uint64_t compute(const Vec& r, std::size_t depth, const std::vector<Cand<L>>& parent) {
+    std::uint64_t compute(const Vec& r, std::uint32_t place, std::size_t depth,
+                          const CandList<L>& parent) {
         if (!roomForOneMore()) {
             return ~std::uint64_t{0};
         }
         auto& list = m_work[depth];
-        list.clear();
+        list.clearFor(parent.size());
         for (const Cand<L>& cand : parent) {
             if (fits(r, cand.v)) {
-                list.push_back(cand);
+                list.add(cand);
             }
         }
         int lane = 0;
@@ -233,18 +267,19 @@ private:
             }
             std::uint64_t below = 1;
             if (!isZero(rest)) {
-                const std::uint64_t known = find(rest);
-                below = known != 0 ? known & ~std::uint64_t{1} : compute(rest, depth + 1, list);
+                const std::uint32_t restPlace = place - list[i].place;
+                const std::uint64_t known = find(rest, restPlace);
+                below = known != 0 ? known & ~std::uint64_t{1}
+                                   : compute(rest, restPlace, depth + 1, list);
             }
             counts |= below << 1;
         }
-        remember(r, counts);
+        remember(r, place, counts);
         return counts;
     }
 
-    Vec m_total{};
     bool m_started = false;
-    bool m_directInUse = false;
+    std::size_t m_places = 0;             // table places; 0: the remainders are hashed
     std::vector<std::uint64_t> m_direct;  // by placeOf(), when the phrase has few remainders
     std::vector<std::size_t> m_placesUsed;
     std::array<std::uint64_t, 8 * L> m_stride{};
@@ -252,7 +287,7 @@ private:
     std::unique_ptr<Slot[]> m_slots;
     std::size_t m_mask = 0;  // slots - 1
     std::size_t m_used = 0;
-    std::vector<std::vector<Cand<L>>> m_work;
+    std::vector<CandList<L>> m_work;
 };
 
 }  // namespace wordloom::engine::phrase_detail
