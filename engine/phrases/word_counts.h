@@ -58,6 +58,10 @@ class WordCounts {
 public:
     using Vec = std::array<std::uint64_t, L>;
 
+    // `mostChecks`: classes compared, at most, in working counts out for one root (see
+    // kMostChecks).
+    explicit WordCounts(std::size_t mostChecks = kMostChecks) : m_mostChecks(mostChecks) {}
+
     // Forgets every remainder: the next ones are parts of `total`.
     void start(const Vec& total) {
         m_started = false;
@@ -117,6 +121,11 @@ public:
 private:
     static constexpr std::uint64_t kHigh = 0x8080808080808080u;
     static constexpr std::uint64_t kMostDirectPlaces = std::uint64_t{1} << 18;
+    // Classes compared, at most, in working counts out for one root. A long phrase has more
+    // remainders than its search would ever meet (a search for its first lines meets few); past
+    // this, remainders not yet known count as splittable into any number of words. A German
+    // phrase of 16 letters and one-letter words takes about 1.2 million.
+    static constexpr std::size_t kMostChecks = std::size_t{1} << 21;
     // Slots the hash table may grow to (about 6 MB at two lanes): past that, remainders are not
     // remembered and count as splittable into any number of words.
     static constexpr std::size_t kMostSlots = std::size_t{1} << 18;
@@ -130,6 +139,7 @@ private:
 
     void prepare() {
         m_started = true;
+        m_checksLeft = m_mostChecks;
         m_slots.reset();
         m_mask = 0;
         m_used = 0;
@@ -241,9 +251,10 @@ private:
     // the rest of r from the classes of `parent` that fit (a list that holds all that fit r).
     std::uint64_t compute(const Vec& r, std::uint32_t place, std::size_t depth,
                           const CandList<L>& parent) {
-        if (!roomForOneMore()) {
+        if (parent.size() > m_checksLeft || !roomForOneMore()) {
             return ~std::uint64_t{0};
         }
+        m_checksLeft -= parent.size();
         auto& list = m_work[depth];
         list.clearFor(parent.size());
         for (const Cand<L>& cand : parent) {
@@ -279,7 +290,9 @@ private:
     }
 
     bool m_started = false;
-    std::size_t m_places = 0;             // table places; 0: the remainders are hashed
+    std::size_t m_places = 0;  // table places; 0: the remainders are hashed
+    std::size_t m_mostChecks;
+    std::size_t m_checksLeft = 0;
     std::vector<std::uint64_t> m_direct;  // by placeOf(), when the phrase has few remainders
     std::vector<std::size_t> m_placesUsed;
     std::array<std::uint64_t, 8 * L> m_stride{};
