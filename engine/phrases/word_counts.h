@@ -295,7 +295,7 @@ private:
     std::size_t m_checksLeft = 0;
     std::vector<std::uint64_t> m_direct;  // by placeOf(), when the phrase has few remainders
     std::vector<std::size_t> m_placesUsed;
-    std::array<std::uint64_t, 8 * L> m_stride{};
+    std::array<std::uint64_t, std::size_t{8} * L> m_stride{};
     int m_letters = 0;
     std::unique_ptr<Slot[]> m_slots;
     std::size_t m_mask = 0;  // slots - 1
