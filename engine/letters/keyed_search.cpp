@@ -177,6 +177,11 @@ void KeyedSearch::codeWords() {
         sharedUnit[kFirstExact + number] = m_sharedCode[number] ? 1 : 0;
     }
     m_checkedBits.assign((m_coded.size() + 63) / 64, 0);
+    // Room for the most the checked words can need, in huge pages: growing would copy them
+    // again and again, and small pages would each cost a fault; pages never written are never
+    // faulted in.
+    m_checkedOffsets.reserve(m_coded.size() + 1);
+    m_checkedText.reserve(m_coded.textUnits());
     m_checkedOffsets.push_back(0);
     char16_t* const text = m_coded.mutableText();
     const char16_t* const start = m_coded.text().data();
@@ -188,7 +193,7 @@ void KeyedSearch::codeWords() {
         }
         if (shared != 0) {
             m_checkedBits[position / 64] |= std::uint64_t{1} << (position % 64);
-            m_checkedText.append(letters);
+            m_checkedText.append(letters.data(), letters.size());
             m_checkedOffsets.push_back(static_cast<std::uint32_t>(m_checkedText.size()));
         }
         char16_t* const word = text + (letters.data() - start);
@@ -249,7 +254,7 @@ bool KeyedSearch::spellsExactly(std::uint32_t position, std::u16string_view exac
     const std::size_t i =
         m_checkedBefore[position / 64] + static_cast<std::size_t>(std::popcount(bits & (bit - 1)));
     const std::u16string_view word =
-        std::u16string_view(m_checkedText)
+        std::u16string_view(m_checkedText.data(), m_checkedText.size())
             .substr(m_checkedOffsets[i], m_checkedOffsets[i + 1] - m_checkedOffsets[i]);
     return word_search::spells(word, exactLetters, remaining);
 }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "engine/dictionary.h"
+#include "engine/huge_page_buffer.h"
 #include "engine/length_filter.h"
 #include "engine/letters/letter_key.h"
 #include "engine/match_index.h"
@@ -87,8 +88,8 @@ private:
     // letter, see code()) one after another, where m_checkedOffsets says.
     std::vector<std::uint64_t> m_checkedBits;
     std::vector<std::uint32_t> m_checkedBefore;
-    std::vector<std::uint32_t> m_checkedOffsets;
-    std::u16string m_checkedText;
+    HugePageVector<std::uint32_t> m_checkedOffsets;
+    HugePageBuffer<char16_t> m_checkedText;
 
     std::uint32_t m_unitLengths[32] = {};  // per length in letters
 };
