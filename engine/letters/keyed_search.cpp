@@ -26,10 +26,9 @@ bool isAscii(std::u16string_view text) {
     return std::all_of(text.begin(), text.end(), [](char16_t unit) { return unit < 0x80; });
 }
 
-// Calls `each` with every code point of the text's letter key.
+// Calls `each` with every code point of the text's letter key, made in `key`.
 template <typename Each>
-void forEachKeyLetter(std::u16string_view text, Accents accents, Each each) {
-    thread_local std::u16string key;
+void forEachKeyLetter(std::u16string_view text, Accents accents, std::u16string& key, Each each) {
     key.clear();
     appendLetterKey(text, accents, key);
     for (std::size_t i = 0; i < key.size(); ++i) {
@@ -70,14 +69,17 @@ KeyedSearch::KeyedSearch(const WordList& words, Accents accents)
     m_coded.reserve(words.textUnits(), words.size());
     std::vector<std::uint64_t> counts(1, 0);
     std::u16string letters;
+    std::u16string key;
     for (std::size_t position = 0; position < words.size(); ++position) {
         letters.clear();
-        forEachKeyLetter(words[position], accents, [&](char32_t codePoint) {
+        forEachKeyLetter(words[position], accents, key, [&](char32_t codePoint) {
             if (codePoint == kBlank) {
                 letters.push_back(kBlank);
                 return;
             }
-            std::uint32_t number = letterNumber(codePoint);
+            // Most letters lie in the basic plane: their table is read here, not through a call.
+            std::uint32_t number =
+                codePoint < 0x10000 ? m_basicPlane[codePoint] : letterNumber(codePoint);
             if (number == 0) {
                 number = addLetter(codePoint);
                 counts.push_back(0);
@@ -216,7 +218,8 @@ void KeyedSearch::codeWords() {
 void KeyedSearch::code(std::u16string_view letterSet, CodedLetters& out) const {
     out.coded.clear();
     out.exact.clear();
-    forEachKeyLetter(letterSet, m_accents, [&](char32_t codePoint) {
+    thread_local std::u16string key;
+    forEachKeyLetter(letterSet, m_accents, key, [&](char32_t codePoint) {
         if (codePoint == kBlank) {
             out.coded.push_back(kBlank);
             out.exact.push_back(kBlank);
