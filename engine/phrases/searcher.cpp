@@ -7,6 +7,7 @@
 #include <cstring>
 #include <memory>
 
+#include "engine/phrases/candidates.h"
 #include "engine/phrases/phrase_search_core.h"
 #include "engine/phrases/word_counts.h"
 
@@ -27,7 +28,6 @@ inline void copyWord(char* to, const char* from, std::size_t bytes) {
 template <int L>
 class Searcher final : public BranchRunner {
     using Vec = std::array<std::uint64_t, L>;
-    static constexpr std::uint64_t kHigh = 0x8080808080808080u;
 
 public:
     Searcher(const Plan& plan, LineOutput& out) : m_plan(plan), m_out(out) {
@@ -73,13 +73,7 @@ public:
     }
 
 private:
-    static bool fits(const Vec& r, const std::uint64_t* v) {
-        std::uint64_t all = kHigh;
-        for (int j = 0; j < L; ++j) {
-            all &= (r[static_cast<std::size_t>(j)] | kHigh) - v[j];
-        }
-        return all == kHigh;
-    }
+    static bool fits(const Vec& r, const std::uint64_t* v) { return fitsIn<L>(r, v); }
 
     static bool holds(const Cand<L>& c, int lane, int shift) {
         return ((c.v[lane] >> shift) & 0xFF) != 0;

@@ -10,48 +10,10 @@
 #include <memory>
 #include <vector>
 
+#include "engine/phrases/candidates.h"
 #include "engine/phrases/phrase.h"
 
 namespace wordloom::engine::phrase_detail {
-
-// A class as the search holds it: packed letter counts (one byte per letter, rarest in byte 0),
-// the class's position in the plan, its length and what it takes off a remainder's place in
-// WordCounts' table (WordCounts::placeOf).
-template <int L>
-struct Cand {
-    std::uint64_t v[L];
-    std::uint32_t cls;
-    std::uint32_t length : 8;
-    std::uint32_t place : 24;
-};
-
-// A list of classes with room for a known most, set before it is filled: the search fills one
-// per level, a subset of the level above, so the checks and calls of a growing vector are not
-// needed.
-template <int L>
-class CandList {
-public:
-    // Empties the list and makes room for `most` classes.
-    void clearFor(std::size_t most) {
-        if (most > m_capacity) {
-            m_data = std::make_unique_for_overwrite<Cand<L>[]>(most);
-            m_capacity = most;
-        }
-        m_size = 0;
-    }
-    void add(const Cand<L>& cand) { m_data[m_size++] = cand; }
-
-    std::size_t size() const { return m_size; }
-    bool empty() const { return m_size == 0; }
-    const Cand<L>& operator[](std::size_t i) const { return m_data[i]; }
-    const Cand<L>* begin() const { return m_data.get(); }
-    const Cand<L>* end() const { return m_data.get() + m_size; }
-
-private:
-    std::unique_ptr<Cand<L>[]> m_data;
-    std::size_t m_size = 0;
-    std::size_t m_capacity = 0;
-};
 
 template <int L>
 class WordCounts {
@@ -119,7 +81,6 @@ public:
     }
 
 private:
-    static constexpr std::uint64_t kHigh = 0x8080808080808080u;
     static constexpr std::uint64_t kMostDirectPlaces = std::uint64_t{1} << 18;
     // Classes compared, at most, in working counts out for one root. A long phrase has more
     // remainders than its search would ever meet (a search for its first lines meets few); past
@@ -172,14 +133,6 @@ private:
             differ |= a[static_cast<std::size_t>(j)] ^ b[static_cast<std::size_t>(j)];
         }
         return differ == 0;
-    }
-
-    static bool fits(const Vec& r, const std::uint64_t* v) {
-        std::uint64_t all = kHigh;
-        for (int j = 0; j < L; ++j) {
-            all &= (r[static_cast<std::size_t>(j)] | kHigh) - v[j];
-        }
-        return all == kHigh;
     }
 
     static std::size_t hash(const Vec& r) {
@@ -258,7 +211,7 @@ private:
         auto& list = m_work[depth];
         list.clearFor(parent.size());
         for (const Cand<L>& cand : parent) {
-            if (fits(r, cand.v)) {
+            if (fitsIn<L>(r, cand.v)) {
                 list.add(cand);
             }
         }
