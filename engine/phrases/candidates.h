@@ -3,6 +3,7 @@
 // The classes of words as the search holds them: packed letter counts, and lists of them.
 
 #include <array>
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -22,6 +23,34 @@ bool fitsIn(const std::array<std::uint64_t, L>& r, const std::uint64_t* v) {
     return all == kHigh;
 }
 
+// The letters `r` has left once `v` is taken out (v fits in r).
+template <int L>
+std::array<std::uint64_t, L> without(const std::array<std::uint64_t, L>& r,
+                                     const std::uint64_t* v) {
+    std::array<std::uint64_t, L> rest;
+    for (int j = 0; j < L; ++j) {
+        rest[static_cast<std::size_t>(j)] = r[static_cast<std::size_t>(j)] - v[j];
+    }
+    return rest;
+}
+
+// Where one letter's count lies in packed counts: the word and the bit its byte starts at.
+struct LetterByte {
+    int lane;
+    int shift;
+};
+
+// The rarest letter `r` has left (r not empty): its lowest byte that is not zero, as the
+// letters run rarest first.
+template <int L>
+LetterByte rarestLetter(const std::array<std::uint64_t, L>& r) {
+    int lane = 0;
+    while (r[static_cast<std::size_t>(lane)] == 0) {
+        ++lane;
+    }
+    return {lane, std::countr_zero(r[static_cast<std::size_t>(lane)]) & ~7};
+}
+
 // A class as the search holds it: packed letter counts (one byte per letter, rarest in byte 0),
 // the class's position in the plan, its length and what it takes off a remainder's place in
 // the word-count table (WordCounts::placeOf, word_counts.h).
@@ -32,6 +61,12 @@ struct Cand {
     std::uint32_t length : 8;
     std::uint32_t place : 24;
 };
+
+// Whether the class holds the letter.
+template <int L>
+bool holds(const Cand<L>& cand, LetterByte letter) {
+    return ((cand.v[letter.lane] >> letter.shift) & 0xFF) != 0;
+}
 
 // A list of classes with room for a known most, set before it is filled: the search fills one
 // per level, a subset of the level above, so the checks and calls of a growing vector are not

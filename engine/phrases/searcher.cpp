@@ -3,7 +3,6 @@
 
 #include <algorithm>
 #include <array>
-#include <bit>
 #include <cstring>
 #include <memory>
 
@@ -47,7 +46,10 @@ public:
         for (int j = 0; j < L; ++j) {
             m_total[static_cast<std::size_t>(j)] = root->total[static_cast<std::size_t>(j)];
         }
-        m_counts.start(m_total);
+        // Only best first asks the counts; without a start their places stay 0.
+        if (m_plan.order == PhraseOrder::BestFirst) {
+            m_counts.start(m_total);
+        }
         m_places[0] = m_counts.placeOf(m_total.data());
         auto& level = m_levels[0];
         level.clearFor(root->classOf.size());
@@ -64,7 +66,7 @@ public:
     void run(const SearchPiece& piece) override {
         m_exactWords = piece.exactWords;
         if (m_exactWords == 0) {
-            branch(0, m_total, m_root->letterCount, piece.position, 0, 0);
+            branch(0, m_total, m_root->letterCount, piece.position, rarestLetter<L>(m_total));
             return;
         }
         for (std::uint32_t i = 0; i < piece.count && !m_out.done; ++i) {
@@ -75,24 +77,16 @@ public:
 private:
     static bool fits(const Vec& r, const std::uint64_t* v) { return fitsIn<L>(r, v); }
 
-    static bool holds(const Cand<L>& c, int lane, int shift) {
-        return ((c.v[lane] >> shift) & 0xFF) != 0;
-    }
-
     void descend(int depth, const Vec& r, int left) {
         if ((++m_nodes & 1023) == 0 && m_out.shouldStop()) {
             m_out.done = true;
             return;
         }
-        int lane = 0;
-        while (r[static_cast<std::size_t>(lane)] == 0) {
-            ++lane;
-        }
-        const int shift = std::countr_zero(r[static_cast<std::size_t>(lane)]) & ~7;
+        const LetterByte letter = rarestLetter<L>(r);
         const auto& list = m_levels[static_cast<std::size_t>(depth)];
         for (std::size_t i = 0; i < list.size() && !m_out.done; ++i) {
-            if (holds(list[i], lane, shift)) {
-                branch(depth, r, left, i, lane, shift);
+            if (holds(list[i], letter)) {
+                branch(depth, r, left, i, letter);
             }
         }
     }
@@ -104,10 +98,7 @@ private:
         const auto& list = m_levels[0];
         const Cand<L>& chosen = list[i];
         m_stack[0] = chosen.cls;
-        Vec rest;
-        for (int j = 0; j < L; ++j) {
-            rest[static_cast<std::size_t>(j)] = m_total[static_cast<std::size_t>(j)] - chosen.v[j];
-        }
+        const Vec rest = without<L>(m_total, chosen.v);
         const int restLetters = m_root->letterCount - static_cast<int>(chosen.length);
         if (restLetters == 0 || m_exactWords == 1) {
             if (restLetters == 0 && m_exactWords == 1) {
@@ -151,14 +142,11 @@ private:
 
     // The anagrams that hold class i of this level's list and none of the classes before it
     // that hold the letter being placed (those were listed by the earlier branches).
-    void branch(int depth, const Vec& r, int left, std::size_t i, int lane, int shift) {
+    void branch(int depth, const Vec& r, int left, std::size_t i, LetterByte letter) {
         const auto& list = m_levels[static_cast<std::size_t>(depth)];
         const Cand<L>& chosen = list[i];
         m_stack[static_cast<std::size_t>(depth)] = chosen.cls;
-        Vec rest;
-        for (int j = 0; j < L; ++j) {
-            rest[static_cast<std::size_t>(j)] = r[static_cast<std::size_t>(j)] - chosen.v[j];
-        }
+        const Vec rest = without<L>(r, chosen.v);
         const int restLetters = left - static_cast<int>(chosen.length);
         const std::uint32_t words = static_cast<std::uint32_t>(depth) + 1;
         const std::uint32_t most = m_exactWords != 0 ? m_exactWords : m_plan.wordsLeft;
@@ -184,7 +172,7 @@ private:
             longest = std::max(longest, c.length);
         };
         for (std::size_t j = 0; j < i; ++j) {
-            if (!holds(list[j], lane, shift) && fits(rest, list[j].v)) {
+            if (!holds(list[j], letter) && fits(rest, list[j].v)) {
                 take(list[j]);
             }
         }

@@ -5,7 +5,6 @@
 // the tree that only hold anagrams of other counts, once per count.
 
 #include <array>
-#include <bit>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -34,7 +33,7 @@ public:
         std::uint64_t places = 1;
         m_letters = 0;
         for (int slot = 0; slot < 8 * L && places <= kMostDirectPlaces; ++slot) {
-            const std::uint64_t count = byteAt(total, slot);
+            const std::uint64_t count = byteAt(total.data(), slot);
             if (count == 0) {
                 break;
             }
@@ -53,8 +52,7 @@ public:
         }
         std::uint64_t place = 0;
         for (int slot = 0; slot < m_letters; ++slot) {
-            place += ((v[slot / 8] >> (8 * (slot % 8))) & 0xFF) *
-                     m_stride[static_cast<std::size_t>(slot)];
+            place += byteAt(v, slot) * m_stride[static_cast<std::size_t>(slot)];
         }
         return static_cast<std::uint32_t>(place);
     }
@@ -73,9 +71,6 @@ public:
         }
         if (const std::uint64_t known = find(r, place); known != 0) {
             return known & ~std::uint64_t{1};
-        }
-        if (m_work.size() < kMaxPhraseLetters) {
-            m_work.resize(kMaxPhraseLetters);
         }
         return compute(r, place, 0, all);
     }
@@ -108,6 +103,7 @@ private:
             m_direct[place] = 0;
         }
         m_placesUsed.clear();
+        m_work.resize(kMaxPhraseLetters);  // a level per letter of a remainder
         // The table is kept from root to root (a search with blanks starts many), and only the
         // places written are cleared.
         if (m_direct.size() < m_places) {
@@ -115,8 +111,8 @@ private:
         }
     }
 
-    static std::uint64_t byteAt(const Vec& r, int slot) {
-        return (r[static_cast<std::size_t>(slot / 8)] >> (8 * (slot % 8))) & 0xFF;
+    static std::uint64_t byteAt(const std::uint64_t* v, int slot) {
+        return (v[slot / 8] >> (8 * (slot % 8))) & 0xFF;
     }
 
     static bool isZero(const Vec& r) {
@@ -215,20 +211,13 @@ private:
                 list.add(cand);
             }
         }
-        int lane = 0;
-        while (r[static_cast<std::size_t>(lane)] == 0) {
-            ++lane;
-        }
-        const int shift = std::countr_zero(r[static_cast<std::size_t>(lane)]) & ~7;
+        const LetterByte letter = rarestLetter<L>(r);
         std::uint64_t counts = 0;
         for (std::size_t i = 0; i < list.size(); ++i) {
-            if (((list[i].v[lane] >> shift) & 0xFF) == 0) {
+            if (!holds(list[i], letter)) {
                 continue;
             }
-            Vec rest;
-            for (int j = 0; j < L; ++j) {
-                rest[static_cast<std::size_t>(j)] = r[static_cast<std::size_t>(j)] - list[i].v[j];
-            }
+            const Vec rest = without<L>(r, list[i].v);
             std::uint64_t below = 1;
             if (!isZero(rest)) {
                 const std::uint32_t restPlace = place - list[i].place;
