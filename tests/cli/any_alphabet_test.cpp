@@ -113,14 +113,6 @@ std::vector<std::string> letterSetsFor(const std::vector<std::u16string>& words,
     return sets;
 }
 
-std::string linesFile(const std::vector<std::string>& lines) {
-    std::string text;
-    for (const std::string& line : lines) {
-        text += line + "\n";
-    }
-    return text;
-}
-
 std::string listFile(const std::vector<std::u16string>& words) {
     std::string text;
     for (const std::u16string& word : words) {
@@ -149,7 +141,7 @@ TEST_F(UnscrambleTool, ListsTheWordsOfAnyAlphabetAsTheLetterRuleSpellsThem) {
     for (const NamedList& list : everyList()) {
         writeFile(m_dir / "list.txt", listFile(list.words));
         const std::vector<std::string> sets = letterSetsFor(list.words, 120, false);
-        writeFile(m_dir / "sets.txt", linesFile(sets));
+        writeFile(m_dir / "sets.txt", textOfLines(sets));
         for (const bool fold : {false, true}) {
             const std::string expected = referenceWordRows(sorted(list.words), sets, 2, 27, fold);
             ASSERT_FALSE(expected.empty()) << list.name;
@@ -240,7 +232,7 @@ TEST_F(UnscrambleTool, FindsThePhraseAnagramsOfAnyAlphabetAsTheLetterRuleSpellsT
         std::vector<std::string> phrases = letterSetsFor(list.words, 12, true);
         std::sort(phrases.begin(), phrases.end());
         phrases.erase(std::unique(phrases.begin(), phrases.end()), phrases.end());
-        writeFile(m_dir / "phrases.txt", linesFile(phrases));
+        writeFile(m_dir / "phrases.txt", textOfLines(phrases));
         for (const bool fold : {false, true}) {
             std::map<std::string, std::set<std::string>> expected;
             for (const std::string& phrase : phrases) {

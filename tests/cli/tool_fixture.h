@@ -30,6 +30,15 @@ inline void writeFile(const fs::path& path, const std::string& text) {
     std::ofstream(path, std::ios::binary) << text;
 }
 
+// Each line followed by "\n": the text of a file of these lines.
+inline std::string textOfLines(const std::vector<std::string>& lines) {
+    std::string text;
+    for (const std::string& line : lines) {
+        text += line + "\n";
+    }
+    return text;
+}
+
 inline std::vector<std::string> linesOf(const std::string& text) {
     std::vector<std::string> lines;
     std::istringstream stream(text);

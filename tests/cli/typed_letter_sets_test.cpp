@@ -52,19 +52,11 @@ std::vector<std::string> mixedLines() {
     return lines;
 }
 
-std::string joinedLines(const std::vector<std::string>& lines) {
-    std::string text;
-    for (const std::string& line : lines) {
-        text += line + "\n";
-    }
-    return text;
-}
-
 // The letter-file lines run exactly as the same bytes given as arguments: the same rows, the
 // same echo. A byte-order mark that starts the file is not part of its first line.
 TEST_F(UnscrambleTool, RunsLetterFileLinesThatAreNotUtf8AsTheSameArguments) {
     const std::vector<std::string> lines = mixedLines();
-    writeFile(m_dir / "letters.txt", kByteOrderMark + joinedLines(lines));
+    writeFile(m_dir / "letters.txt", kByteOrderMark + textOfLines(lines));
     std::vector<std::string> arguments = {"-d", smallDic, "--format", "tsv"};
     arguments.insert(arguments.end(), lines.begin(), lines.end());
     const ToolRun fromArguments = spawn(arguments, [] {});  // too long for one shell command

@@ -16,12 +16,14 @@
 #include "engine/dictionary.h"
 #include "engine/text.h"
 #include "engine/words/run_core.h"
+#include "fuzz/letter_sets_input.h"
 #include "fuzz/memory_file.h"
 #include "reference/literal_unscramble.h"
 
 namespace {
 
 using namespace wordloom;
+using fuzz::letterSetsFrom;
 using fuzz::MemoryFile;
 
 // Every phase runs even after an earlier one failed, as at start-up.
@@ -37,24 +39,6 @@ std::shared_ptr<const engine::Dictionary> load(const std::string& path) {
         }
     }
     return loader.dictionary();
-}
-
-std::vector<std::string_view> letterSetsFrom(std::string_view text, std::string_view dictionary) {
-    std::vector<std::string_view> sets;
-    while (!text.empty() && sets.size() < 8) {
-        const std::size_t end = text.find('\n');
-        sets.push_back(text.substr(0, end));
-        text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
-    }
-    if (sets.empty()) {
-        sets = {dictionary.substr(0, 6),
-                dictionary.substr(0, 12),
-                dictionary.substr(std::min<std::size_t>(3, dictionary.size()), 4),
-                "??",
-                "?????",
-                "ab?cd?e"};
-    }
-    return sets;
 }
 
 void checkLetterSet(const engine::Dictionary& dictionary, std::string_view bytes,
@@ -91,7 +75,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     // All lengths, and a choice that depends on the input so that every mask gets its turn.
     const auto someLengths = engine::LengthMask(static_cast<std::uint32_t>(size * 37u) & 0x1FCu);
-    for (std::string_view letterSet : letterSetsFrom(letters, dictionaryBytes)) {
+    const std::vector<std::string_view> fromDictionary = {
+        dictionaryBytes.substr(0, 6),
+        dictionaryBytes.substr(0, 12),
+        dictionaryBytes.substr(std::min<std::size_t>(3, dictionaryBytes.size()), 4),
+        "??",
+        "?????",
+        "ab?cd?e"};
+    for (std::string_view letterSet : letterSetsFrom(letters, fromDictionary)) {
         checkLetterSet(*dictionary, letterSet, engine::LengthMask::range(2, 8));
         checkLetterSet(*dictionary, letterSet, someLengths);
     }

@@ -21,6 +21,7 @@
 #include "engine/letters/keyed_search.h"
 #include "engine/letters/letter_key.h"
 #include "engine/text.h"
+#include "fuzz/letter_sets_input.h"
 #include "fuzz/memory_file.h"
 
 namespace {
@@ -28,21 +29,8 @@ namespace {
 using namespace wordloom;
 using cli::tool_test::codePointsOf;
 using cli::tool_test::referenceSpells;
+using fuzz::letterSetsFrom;
 using fuzz::MemoryFile;
-
-std::vector<std::string_view> letterSetsFrom(std::string_view text, std::string_view list) {
-    std::vector<std::string_view> sets;
-    while (!text.empty() && sets.size() < 8) {
-        const std::size_t end = text.find('\n');
-        sets.push_back(text.substr(0, end));
-        text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
-    }
-    if (sets.empty()) {
-        sets = {list.substr(0, 6), list.substr(0, 12),
-                list.substr(std::min<std::size_t>(3, list.size()), 5), "??", "?????"};
-    }
-    return sets;
-}
 
 }  // namespace
 
@@ -73,7 +61,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     const engine::WordList& words = loader.dictionary()->words();
     const engine::LengthMask lengths = engine::LengthMask::range(2, 27);
-    for (const std::string_view bytes : letterSetsFrom(letters, listBytes)) {
+    const std::vector<std::string_view> fromList = {
+        listBytes.substr(0, 6), listBytes.substr(0, 12),
+        listBytes.substr(std::min<std::size_t>(3, listBytes.size()), 5), "??", "?????"};
+    for (const std::string_view bytes : letterSetsFrom(letters, fromList)) {
         const std::u16string letterSet = engine::decodeUtf8(bytes);
         std::vector<std::uint32_t> found;
         search->find(letterSet, lengths, found);
