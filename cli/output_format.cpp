@@ -80,6 +80,23 @@ std::size_t sequenceLength(std::string_view bytes) {
 
 constexpr char16_t kEscapedByte = 0xDC00;  // a lone low surrogate carries a malformed byte
 
+// Decodes `bytes` one sequence at a time, each byte that starts no valid sequence as a unit of
+// its own (kEscapedByte + the byte).
+void appendSequences(std::u16string& out, std::string_view bytes) {
+    char16_t units[2];
+    while (!bytes.empty()) {
+        const std::size_t length = sequenceLength(bytes);
+        if (length == 0) {
+            out += static_cast<char16_t>(kEscapedByte + static_cast<unsigned char>(bytes[0]));
+            bytes.remove_prefix(1);
+            continue;
+        }
+        char16_t* const end = engine::decodeUtf8Part(bytes.substr(0, length), units);
+        out.append(units, static_cast<std::size_t>(end - units));
+        bytes.remove_prefix(length);
+    }
+}
+
 }  // namespace
 
 std::u16string decodeTyped(std::string_view bytes) {
@@ -88,7 +105,7 @@ std::u16string decodeTyped(std::string_view bytes) {
         return text;
     }
     text.clear();
-    appendTypedPart(text, bytes);
+    appendSequences(text, bytes);
     return text;
 }
 
@@ -102,18 +119,7 @@ void appendTypedPart(std::u16string& out, std::string_view bytes) {
         return;
     }
     out.resize(start);
-    char16_t units[2];
-    while (!bytes.empty()) {
-        const std::size_t length = sequenceLength(bytes);
-        if (length == 0) {
-            out += static_cast<char16_t>(kEscapedByte + static_cast<unsigned char>(bytes[0]));
-            bytes.remove_prefix(1);
-            continue;
-        }
-        char16_t* const unitsEnd = engine::decodeUtf8Part(bytes.substr(0, length), units);
-        out.append(units, static_cast<std::size_t>(unitsEnd - units));
-        bytes.remove_prefix(length);
-    }
+    appendSequences(out, bytes);
 }
 
 void appendTyped(std::string& out, std::u16string_view text) {
