@@ -248,10 +248,11 @@ int main(int argc, char** argv) {
         std::printf("dictionary: %s\n", dict.c_str());
         for (const std::string& phrase : phrases) {
             std::printf("\"%s\"\n", phrase.c_str());
-            std::vector<std::string> anCommand = {anProgram(), "-d", dict, "-m", "2", phrase};
-            if (asAn) {
-                anCommand.erase(anCommand.begin() + 3, anCommand.begin() + 5);
+            std::vector<std::string> anCommand = {anProgram(), "-d", dict};
+            if (!asAn) {
+                anCommand.insert(anCommand.end(), {"-m", "2"});
             }
+            anCommand.push_back(phrase);
             const ProcessTiming an = bestOf(anCommand, rounds);
             if (an.wall < 0) {
                 std::printf("  an: not installed or failed\n");
